@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace bg {
+
+class FileService;
+class PictureLoader;
+class Prefix;
+struct FolderFile;
+
+// The size pre-test: the size in decimal begins with "129".
+bool HasLogoFileSize(qint64 size);
+
+// The text after the last backslash; empty when there is none or the path ends in one.
+QString ExtractFileName(const QString &path);
+
+// The Start menu's Startup folder, without a trailing backslash; empty when there is none.
+QString GetSpecialFolderPath(const Prefix &prefix);
+
+// The picture test: the file loads completely and measures 320 x 400 pixels. After each look at
+// a file, pending window events are processed once through the hook the window supplies.
+class LogoTester
+{
+public:
+    LogoTester(FileService &files, const PictureLoader &pictures);
+
+    void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+
+    bool IsLogoFile(const QString &windowsPath) const;
+    // The same test on a file of a folder listing, without resolving its path again.
+    bool IsLogoFile(const FolderFile &file) const;
+
+private:
+    bool testHostPath(const QString &hostPath) const;
+
+    FileService &m_files;
+    const PictureLoader &m_pictures;
+    std::function<void()> m_pump;
+};
+
+} // namespace bg

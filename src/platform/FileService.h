@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace bg {
+
+class Prefix;
+
+// One regular file of a folder, as a folder listing gives it.
+struct FolderFile
+{
+    QString name;      // name with extension, as the disk spells it
+    QString path;      // Windows path: folder + name
+    QString hostPath;  // where it lies on the host, for readers that must not resolve again
+    qint64 size = 0;   // bytes
+};
+
+// The file functions the logic calls, with Windows semantics. Paths are Windows paths.
+// Every function that can fail returns 0 or a run-time error number (platform/RuntimeError.h).
+class FileService
+{
+public:
+    virtual ~FileService() = default;
+
+    virtual bool folderExists(const QString &path) = 0;
+    // True for a regular file (hidden and system files included); false for folders and the rest.
+    virtual bool fileExists(const QString &path) = 0;
+
+    // The regular files directly inside a folder, in the order the disk yields them. FIFOs,
+    // sockets, devices, dangling links and folders are not files of the folder.
+    virtual int listFiles(const QString &folder, std::vector<FolderFile> &out) = 0;
+    virtual int countSubFolders(const QString &folder, int &count) = 0;
+
+    // Creates one folder; an existing one gives 58.
+    virtual int createFolder(const QString &path) = 0;
+    // Copies a file and its attributes. An existing destination gives 58 without overwrite and
+    // 70 when it is read-only. The destination is replaced as a whole, never left half written.
+    virtual int copyFile(const QString &source, const QString &destination, bool overwrite) = 0;
+    // Moves one file; refuses an existing destination (58).
+    virtual int moveFile(const QString &source, const QString &destination) = 0;
+    // Moves one file onto a destination that may exist, replacing it in one step: at every
+    // instant the destination holds either its old or its new content.
+    virtual int replaceFile(const QString &source, const QString &destination) = 0;
+    // Removes a file; a read-only file only with force (70 otherwise).
+    virtual int deleteFile(const QString &path, bool force) = 0;
+    // Removes an empty folder; a read-only folder only with force. A folder that is not empty
+    // is kept (70).
+    virtual int deleteFolder(const QString &path, bool force) = 0;
+
+    virtual int fileLen(const QString &path, qint64 &size) = 0;
+    virtual int getAttr(const QString &path, int &attributes) = 0;
+    virtual int setAttr(const QString &path, int attributes) = 0;
+
+    // The runtime's Dir(path, attributes) for a path without wildcards: the name of the entry
+    // when it exists and matches the attribute mask, else the empty text. Normal and read-only
+    // files always match; folders need Directory (16), hidden and system entries need their bit.
+    virtual QString dir(const QString &path, int attributeMask) = 0;
+
+    // Reads a regular file of at most maxBytes (more gives 75). Never blocks on a FIFO or device.
+    virtual int readFile(const QString &path, QByteArray &data, qint64 maxBytes) = 0;
+    // Writes a file beside the target, flushes it and renames it over the target.
+    virtual int writeFileAtomic(const QString &path, const QByteArray &data) = 0;
+
+    // The host path a Windows path names now, for readers outside this service (pictures).
+    virtual std::optional<QString> hostPath(const QString &path) = 0;
+};
+
+// The real file service on a prefix.
+class HostFileService final : public FileService
+{
+public:
+    explicit HostFileService(const Prefix &prefix);
+
+    bool folderExists(const QString &path) override;
+    bool fileExists(const QString &path) override;
+    int listFiles(const QString &folder, std::vector<FolderFile> &out) override;
+    int countSubFolders(const QString &folder, int &count) override;
+    int createFolder(const QString &path) override;
+    int copyFile(const QString &source, const QString &destination, bool overwrite) override;
+    int moveFile(const QString &source, const QString &destination) override;
+    int replaceFile(const QString &source, const QString &destination) override;
+    int deleteFile(const QString &path, bool force) override;
+    int deleteFolder(const QString &path, bool force) override;
+    int fileLen(const QString &path, qint64 &size) override;
+    int getAttr(const QString &path, int &attributes) override;
+    int setAttr(const QString &path, int attributes) override;
+    QString dir(const QString &path, int attributeMask) override;
+    int readFile(const QString &path, QByteArray &data, qint64 maxBytes) override;
+    int writeFileAtomic(const QString &path, const QByteArray &data) override;
+    std::optional<QString> hostPath(const QString &path) override;
+
+private:
+    const Prefix &m_prefix;
+};
+
+} // namespace bg

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace bg {
+
+// The machine the tool works on: a directory laid out like a Wine prefix, whose dosdevices/
+// folder holds one symbolic link per drive letter ("c:" -> ../drive_c, "z:" -> /).
+//
+// Every path the rest of the program holds is a Windows path; this class converts one to a host
+// path at the moment the disk is touched, and a host path to a Windows path where one enters the
+// program (command line, dropped files, folder picker, the program's own folder).
+class Prefix
+{
+public:
+    explicit Prefix(QString rootDir);
+
+    // $BOOTGALLERY_PREFIX when set, else $XDG_DATA_HOME/bootgallery (~/.local/share/bootgallery).
+    static QString defaultRoot();
+
+    // Creates the standard layout when the root does not exist yet. An existing root is left
+    // exactly as it is. Returns false when the layout could not be made.
+    bool ensureCreated() const;
+
+    const QString &root() const { return m_root; }
+
+    // Windows -> host: drive letter through dosdevices, then each component resolved like Wine:
+    // the exact name when it exists, else the first directory entry equal to it ignoring case,
+    // else the spelling given. Empty when the drive has no link or the path is not a valid
+    // absolute Windows path (no drive, characters Windows cannot hold in a name).
+    std::optional<QString> toHost(const QString &windowsPath) const;
+
+    // Host -> Windows: the drive whose target is the longest prefix of the canonical host path;
+    // Z: covers the rest. Empty when a component holds a character a Windows name cannot hold,
+    // or when no drive covers the path.
+    std::optional<QString> toWindows(const QString &hostPath) const;
+
+    // GetWindowsDirectoryA: "C:\WINDOWS" (no trailing backslash), spelled as the disk spells it.
+    QString windowsDirectory() const;
+
+    // CSIDL_STARTUP: the first existing of <Windows>\Start Menu\Programs\StartUp and Wine's
+    // per-user ...\Start Menu\Programs\Startup; empty when neither exists. No trailing backslash.
+    QString startupFolder() const;
+
+    // The Start menu's Programs folder that holds startupFolder(); empty when there is none.
+    QString programsFolder() const;
+
+    // True when the character cannot stand in a Windows file name.
+    static bool isInvalidNameChar(QChar c);
+
+private:
+    QString driveTarget(QChar letter) const;
+
+    QString m_root;
+};
+
+} // namespace bg

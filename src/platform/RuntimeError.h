@@ -1,0 +1,18 @@
+#pragma once
+
+// Run-time error numbers, as the Windows file functions report them to the logic.
+// 0 means success everywhere a function returns one of these.
+namespace bg::rt {
+
+constexpr int Ok = 0;
+constexpr int FileNotFound = 53;
+constexpr int FileAlreadyExists = 58;
+constexpr int DiskFull = 61;
+constexpr int PermissionDenied = 70;
+constexpr int PathFileAccess = 75;
+constexpr int PathNotFound = 76;
+
+// Maps a POSIX errno value to the number the logic expects.
+int fromErrno(int err);
+
+} // namespace bg::rt

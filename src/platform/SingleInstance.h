@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace bg {
+
+// The previous-instance flag: a lock in the user's runtime directory held for the life of the
+// process. A second start for the same user (and the same prefix) sees the lock taken.
+class SingleInstance
+{
+public:
+    // lockName distinguishes prefixes so tests can run side by side.
+    explicit SingleInstance(const QString &lockName);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
+
+    // True when another process holds the lock.
+    bool anotherIsRunning() const { return m_fd < 0; }
+
+    static QString lockDirectory();
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace bg

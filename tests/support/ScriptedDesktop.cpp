@@ -1,0 +1,36 @@
+#include "support/ScriptedDesktop.h"
+
+#include <QTest>
+
+namespace bg::test {
+
+int ScriptedDesktop::messageBox(const QString &prompt, int style, const QString &title)
+{
+    const Box box{prompt, style, title};
+    boxes.append(box);
+    if (onBox)
+        onBox(box);
+    if (style == mb::Critical || style == mb::Information)
+        return mb::AnswerOk;
+    if (m_answers.isEmpty()) {
+        ++unexpected;
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: %1 / %2").arg(title, prompt)),
+                     __FILE__, __LINE__);
+        return style == mb::ExclamationYesNoCancel ? mb::AnswerCancel : mb::AnswerNo;
+    }
+    return m_answers.takeFirst();
+}
+
+QString ScriptedDesktop::browseForFolder(QWidget *owner, const QString &prompt)
+{
+    folderPrompts.append(prompt);
+    folderOwners.append(owner);
+    return m_folders.isEmpty() ? QString() : m_folders.takeFirst();
+}
+
+void ScriptedDesktop::shellOpen(QWidget *, const QString &target, int showCommand)
+{
+    opened.append(Open{target, showCommand});
+}
+
+} // namespace bg::test

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/Desktop.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace bg::test {
+
+// A desktop whose answers a test scripts in advance and which records every call.
+// A message box with no scripted answer left fails the running test (it records the box and
+// answers Cancel/OK so the code under test can go on to a clean end).
+class ScriptedDesktop : public Desktop
+{
+public:
+    struct Box
+    {
+        QString prompt;
+        int style = 0;
+        QString title;
+        bool operator==(const Box &o) const
+        {
+            return prompt == o.prompt && style == o.style && title == o.title;
+        }
+    };
+    struct Open
+    {
+        QString target;
+        int showCommand = 0;
+    };
+
+    int messageBox(const QString &prompt, int style, const QString &title) override;
+    QString browseForFolder(QWidget *owner, const QString &prompt) override;
+    void shellOpen(QWidget *owner, const QString &target, int showCommand) override;
+
+    // Answers for the next boxes, in order. OK-only boxes (styles 16, 64) need no answer: they
+    // are answered OK without consuming one.
+    void answer(int answerNumber) { m_answers.append(answerNumber); }
+    // The result of the next folder picker (empty text = cancel).
+    void pickFolder(const QString &windowsPath) { m_folders.append(windowsPath); }
+
+    QList<Box> boxes;
+    QStringList folderPrompts;
+    QList<QWidget *> folderOwners;
+    QList<Open> opened;
+    int unexpected = 0; // questions that had no scripted answer
+
+    // A hook run inside every box, e.g. to look at the window state at that moment.
+    std::function<void(const Box &)> onBox;
+
+    void clear()
+    {
+        boxes.clear();
+        folderPrompts.clear();
+        folderOwners.clear();
+        opened.clear();
+        m_answers.clear();
+        m_folders.clear();
+        unexpected = 0;
+    }
+    int pendingAnswers() const { return int(m_answers.size()); }
+
+private:
+    QList<int> m_answers;
+    QStringList m_folders;
+};
+
+} // namespace bg::test
