@@ -1,0 +1,120 @@
+#include "support/TempPrefix.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bg::test {
+
+namespace {
+
+QString linkPath(const QString &root, QChar letter)
+{
+    return root + QStringLiteral("/dosdevices/") + letter.toLower() + u':';
+}
+
+} // namespace
+
+TempPrefix::TempPrefix()
+{
+    if (!m_dir.isValid())
+        return;
+    m_prefix = std::make_unique<Prefix>(m_dir.filePath(QStringLiteral("prefix")));
+    m_files = std::make_unique<HostFileService>(*m_prefix);
+    m_valid = m_prefix->ensureCreated();
+}
+
+QString TempPrefix::driveC() const
+{
+    return host(QStringLiteral("C:\\"));
+}
+
+QString TempPrefix::addDrive(QChar letter)
+{
+    const QString dir = m_dir.filePath(QStringLiteral("drive_") + letter.toLower());
+    if (!QDir().mkpath(dir) || !addDrive(letter, dir))
+        return QString();
+    return dir;
+}
+
+bool TempPrefix::addDrive(QChar letter, const QString &target)
+{
+    const QString link = linkPath(root(), letter);
+    ::unlink(QFile::encodeName(link).constData());
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData())
+        == 0;
+}
+
+bool TempPrefix::removeDrive(QChar letter)
+{
+    return ::unlink(QFile::encodeName(linkPath(root(), letter)).constData()) == 0;
+}
+
+QString TempPrefix::host(const QString &windowsPath) const
+{
+    return m_prefix->toHost(windowsPath).value_or(QString());
+}
+
+QString TempPrefix::windows(const QString &hostPath) const
+{
+    return m_prefix->toWindows(hostPath).value_or(QString());
+}
+
+bool TempPrefix::makeFolder(const QString &windowsPath)
+{
+    const QString h = host(windowsPath);
+    return !h.isEmpty() && QDir().mkpath(h);
+}
+
+bool TempPrefix::writeFile(const QString &windowsPath, const QByteArray &bytes)
+{
+    const QString h = host(windowsPath);
+    if (h.isEmpty() || !QDir().mkpath(QFileInfo(h).absolutePath()))
+        return false;
+    QFile f(h);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size() && f.flush();
+}
+
+bool TempPrefix::writeFileOfSize(const QString &windowsPath, qint64 size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char('A' + i % 26);
+    return writeFile(windowsPath, bytes);
+}
+
+QByteArray TempPrefix::readFile(const QString &windowsPath) const
+{
+    QFile f(host(windowsPath));
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray data = f.readAll();
+    if (data.isNull())
+        data = QByteArray("");
+    return data;
+}
+
+bool TempPrefix::exists(const QString &windowsPath) const
+{
+    const QString h = host(windowsPath);
+    struct stat st;
+    return !h.isEmpty() && ::lstat(QFile::encodeName(h).constData(), &st) == 0;
+}
+
+bool TempPrefix::setReadOnly(const QString &windowsPath, bool readOnly)
+{
+    const QByteArray h = QFile::encodeName(host(windowsPath));
+    struct stat st;
+    if (h.isEmpty() || ::stat(h.constData(), &st) != 0)
+        return false;
+    const mode_t mode = readOnly ? (st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH))
+                                 : (st.st_mode | S_IWUSR);
+    return ::chmod(h.constData(), mode & 07777) == 0;
+}
+
+} // namespace bg::test
