@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 namespace bg {
 
@@ -12,9 +16,37 @@ class FileService;
 // the local base path in code page 950, and no arguments.
 namespace shelllink {
 
+// What the shell records about one existing path component (a folder on the way or the target).
+struct EntryInfo
+{
+    int attributes = -1;  // DOS attributes (platform/DosAttributes.h); -1 when unknown
+    qint64 size = 0;      // bytes; folders have none
+    QDateTime created;    // invalid when unknown: the link then holds zero
+    QDateTime accessed;
+    QDateTime modified;
+};
+
+// Facts about the target's volume and path that only the disk can tell.
+struct TargetDetails
+{
+    // One entry per component after the drive ("Program Files", ..., "Onboot.exe"); an absent
+    // entry or a missing tail means "unknown", and the link holds neutral values for it.
+    std::vector<std::optional<EntryInfo>> components;
+    quint32 volumeSerial = 0;
+};
+
 // The bytes of a link to an absolute Windows path such as "C:\Program Files\Onboot.exe".
 // Empty when the path cannot be expressed (no drive, a component code page 950 cannot hold).
 QByteArray build(const QString &targetWindowsPath, const QString &arguments = QString());
+QByteArray build(const QString &targetWindowsPath, const QString &arguments,
+                 const TargetDetails &details);
+
+// The text in code page 950, or nothing when a character has no exact form there.
+std::optional<QByteArray> toCodePage950(const QString &text);
+
+// The 8.3 alias a FAT volume of a Windows 95 machine gives a long name (first numeric tail),
+// or the name itself, upper-cased, when it already fits 8.3.
+QString shortName(const QString &longName);
 
 } // namespace shelllink
 
