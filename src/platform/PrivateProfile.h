@@ -30,8 +30,16 @@ public:
 
     // The raw value bytes, or nothing when the section or key is missing.
     bool value(const QByteArray &section, const QByteArray &key, QByteArray &out) const;
-    // Replaces or adds the key.
+    // Replaces or adds the key. The names and the value must be ones the layout can hold
+    // (see canHold); anything else would be read back differently.
     void setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value);
+
+    // True when a [section] line and a key=value line made of these bytes are read back as that
+    // section and key: no line breaks or zero bytes anywhere, a key that is not empty once
+    // trimmed, holds no '=' and does not start like a comment or a section line, a section
+    // name without ']'. (The value is read back with blanks trimmed and quotes removed, as
+    // Windows does.)
+    static bool canHold(const QByteArray &section, const QByteArray &key, const QByteArray &value);
 
 private:
     QByteArray m_bytes;
