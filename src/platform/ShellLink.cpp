@@ -2,6 +2,7 @@
 
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
+#include "platform/PrivateProfile.h"
 #include "platform/RuntimeError.h"
 
 #include <QFileInfo>
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iconv.h>
 
 namespace bg {
 namespace {
@@ -37,6 +37,15 @@ bool isValidComponent(const QString &name)
             return false;
     }
     return true;
+}
+
+// Text in the ANSI code page, or nothing when a character has no exact form there.
+std::optional<QByteArray> ansi(const QString &text)
+{
+    QByteArray bytes;
+    if (!cp950::encode(text, bytes))
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace
@@ -111,44 +120,6 @@ public:
 
 private:
     QByteArray &m_out;
-};
-
-class IconvHandle
-{
-public:
-    IconvHandle(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
-    ~IconvHandle()
-    {
-        if (valid())
-            iconv_close(m_cd);
-    }
-    IconvHandle(const IconvHandle &) = delete;
-    IconvHandle &operator=(const IconvHandle &) = delete;
-
-    bool valid() const { return m_cd != iconv_t(-1); }
-
-    // Converts the whole input strictly: any character without an exact form fails.
-    std::optional<QByteArray> convert(const QByteArray &in)
-    {
-        if (!valid())
-            return std::nullopt;
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // back to the initial shift state
-        QByteArray out(in.size() * 4 + 16, '\0');
-        char *inPtr = const_cast<char *>(in.constData());
-        size_t inLeft = size_t(in.size());
-        char *outPtr = out.data();
-        size_t outLeft = size_t(out.size());
-        const size_t irreversible = iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        if (irreversible == size_t(-1) || irreversible > 0 || inLeft != 0)
-            return std::nullopt;
-        if (iconv(m_cd, nullptr, nullptr, &outPtr, &outLeft) == size_t(-1))
-            return std::nullopt;
-        out.truncate(int(outPtr - out.data()));
-        return out;
-    }
-
-private:
-    iconv_t m_cd;
 };
 
 struct ParsedPath
@@ -259,9 +230,9 @@ QString upperAscii(const QString &text)
 
 QByteArray fileEntryItem(bool folder, const QString &name, const std::optional<EntryInfo> &info)
 {
-    const QByteArray longName = *toCodePage950(name);
+    const QByteArray longName = *ansi(name);
     const QString alias = shortName(name);
-    const QByteArray shortAnsi = toCodePage950(alias).value_or(QByteArray());
+    const QByteArray shortAnsi = ansi(alias).value_or(QByteArray());
 
     int attributes = folder ? attr::Directory : attr::Archive;
     quint32 size = 0;
@@ -322,23 +293,6 @@ QByteArray volumeItem(QChar drive)
 
 } // namespace
 
-std::optional<QByteArray> toCodePage950(const QString &text)
-{
-    if (text.isEmpty())
-        return QByteArray();
-    const QByteArray utf8 = text.toUtf8();
-    thread_local IconvHandle encoder("CP950", "UTF-8");
-    auto encoded = encoder.convert(utf8);
-    if (!encoded)
-        return std::nullopt;
-    // Some code points map one way only; a name must come back exactly as it went in.
-    thread_local IconvHandle decoder("UTF-8", "CP950");
-    const auto decoded = decoder.convert(*encoded);
-    if (!decoded || *decoded != utf8)
-        return std::nullopt;
-    return encoded;
-}
-
 QString shortName(const QString &longName)
 {
     const QString upper = upperAscii(longName);
@@ -396,7 +350,7 @@ QByteArray build(const QString &targetWindowsPath, const QString &arguments,
     basePath.append(char(parsed->drive.toLatin1()));
     basePath.append(":\\");
     for (qsizetype i = 0; i < parsed->components.size(); ++i) {
-        const auto encoded = toCodePage950(parsed->components.at(i));
+        const auto encoded = ansi(parsed->components.at(i));
         if (!encoded)
             return {};
         if (i > 0)
@@ -408,7 +362,7 @@ QByteArray build(const QString &targetWindowsPath, const QString &arguments,
 
     std::optional<QByteArray> argumentBytes;
     if (!arguments.isEmpty()) {
-        argumentBytes = toCodePage950(arguments);
+        argumentBytes = ansi(arguments);
         if (!argumentBytes || argumentBytes->size() > 0xFFFF)
             return {};
     }
@@ -510,7 +464,7 @@ QString joinPath(const QString &folder, const QString &name)
 // A folder or link name the narrow shell interface can carry.
 bool isPlainName(const QString &name)
 {
-    return isValidComponent(name) && shelllink::toCodePage950(name).has_value();
+    return isValidComponent(name) && ansi(name).has_value();
 }
 
 std::optional<shelllink::EntryInfo> describeEntry(FileService &files, const QString &path)

@@ -41,9 +41,6 @@ QByteArray build(const QString &targetWindowsPath, const QString &arguments = QS
 QByteArray build(const QString &targetWindowsPath, const QString &arguments,
                  const TargetDetails &details);
 
-// The text in code page 950, or nothing when a character has no exact form there.
-std::optional<QByteArray> toCodePage950(const QString &text);
-
 // The 8.3 alias a FAT volume of a Windows 95 machine gives a long name (first numeric tail),
 // or the name itself, upper-cased, when it already fits 8.3.
 QString shortName(const QString &longName);
