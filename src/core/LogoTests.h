@@ -27,6 +27,12 @@ public:
     LogoTester(FileService &files, const PictureLoader &pictures);
 
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+    // Lets pending window events run once, as each picture test does.
+    void pumpEvents() const
+    {
+        if (m_pump)
+            m_pump();
+    }
 
     bool IsLogoFile(const QString &windowsPath) const;
     // The same test on a file of a folder listing, without resolving its path again.

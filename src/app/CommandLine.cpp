@@ -1,0 +1,52 @@
+#include "app/CommandLine.h"
+
+#include "platform/Prefix.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace bg {
+
+namespace {
+
+bool isSwitch(const QString &argument)
+{
+    // "/c", "/C", "/x": a slash and one letter is a switch, never the folder of that name.
+    return argument.size() == 2 && argument.at(0) == QLatin1Char('/') && argument.at(1).isLetter();
+}
+
+QString windowsFormOf(const Prefix &prefix, const QString &argument, const QString &currentDir)
+{
+    if (argument.isEmpty() || isSwitch(argument))
+        return argument;
+    const QFileInfo info(QDir(currentDir), argument);
+    const bool absolute = QDir::isAbsolutePath(argument);
+    // A relative text is a path only when it names something; an absolute one also when its
+    // folder exists (a file the user mistyped is still a file, reported as missing later).
+    const bool isPath = info.exists() || info.isSymLink() || (absolute && info.dir().exists());
+    if (!isPath)
+        return argument;
+    const auto windows = prefix.toWindows(QDir::cleanPath(info.absoluteFilePath()));
+    return windows ? *windows : argument;
+}
+
+} // namespace
+
+QString commandText(const Prefix &prefix, const QStringList &arguments, const QString &currentDir)
+{
+    QStringList parts;
+    parts.reserve(arguments.size());
+    for (const QString &argument : arguments)
+        parts.append(windowsFormOf(prefix, argument, currentDir));
+    return parts.join(QLatin1Char(' '));
+}
+
+QString programFolderOf(const Prefix &prefix, const QString &hostDir)
+{
+    QString folder = prefix.toWindows(QDir::cleanPath(hostDir)).value_or(QString());
+    if (!folder.endsWith(QLatin1Char('\\')))
+        folder += QLatin1Char('\\');
+    return folder;
+}
+
+} // namespace bg

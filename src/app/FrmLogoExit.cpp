@@ -1,0 +1,63 @@
+// Closing the main window: the questions about changed folders and the settings save.
+#include "core/LogoSettings.h"
+#include "platform/Desktop.h"
+#include "platform/PrivateProfile.h"
+#include "ui/FrmLogo.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QRadioButton>
+
+namespace bg {
+
+void FrmLogo::Form_Unload(bool &cancel)
+{
+    PrivateProfile profile(m_services.files);
+    SettingsFile settings(profile, state.windowsFolder);
+    Desktop &desktop = m_services.desktop;
+
+    for (LogoSlot slot : AllSlots) {
+        const size_t i = size_t(index(slot));
+        const LogoSlotInfo &info = slotInfo(slot);
+        const bool checked = slotCheck(slot)->isChecked();
+        if (!state.folderChanged[i]) {
+            settings.write(info.checkedKey,
+                           SettingsFile::flagWord(!state.slotFolders[i].isEmpty() && checked));
+            continue;
+        }
+        const int answer = desktop.messageBox(
+            info.slotWord + QStringLiteral("路徑已改變，儲存剛剛的設定？"),
+            mb::ExclamationYesNoCancel, QStringLiteral("Bootgallery"));
+        if (answer == mb::AnswerCancel) {
+            cancel = true;
+            return;
+        }
+        if (answer != mb::AnswerYes)
+            continue;
+        if (!state.slotHasLogos[i]) {
+            desktop.messageBox(
+                QStringLiteral("您所設定的目錄並沒有任何LOGO可供更換，請重新設定!!"),
+                mb::Critical, QStringLiteral("設定錯誤"));
+            cancel = true;
+            txtPath_GotFocus();
+            continue;
+        }
+        if (state.slotFolders[i].toUpper() == QLatin1String("C:\\")) {
+            desktop.messageBox(QStringLiteral("此目錄沒有足夠的LOGO可供更換，請重新指定目錄!!"),
+                               mb::Critical, QStringLiteral("設定錯誤"));
+            cancel = true;
+            txtPath_GotFocus();
+            continue;
+        }
+        settings.write(info.folderKey, state.slotFolders[i]);
+        settings.write(info.checkedKey, SettingsFile::flagWord(checked));
+        state.folderChanged[i] = false;
+    }
+
+    settings.write(QStringLiteral("PopUp"), SettingsFile::flagWord(optYes->isChecked()));
+    settings.write(QStringLiteral("Method"), mnuLittle->isChecked() ? QStringLiteral("Little")
+                                             : mnuBig->isChecked()  ? QStringLiteral("Big")
+                                                                    : QStringLiteral("Random"));
+}
+
+} // namespace bg

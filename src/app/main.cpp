@@ -1,0 +1,50 @@
+#include "app/CommandLine.h"
+#include "app/Services.h"
+#include "platform/FileService.h"
+#include "platform/PictureLoader.h"
+#include "platform/Prefix.h"
+#include "platform/QtDesktop.h"
+#include "platform/SingleInstance.h"
+#include "ui/FrmLogo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Bootgallery"));
+    QApplication::setApplicationVersion(QStringLiteral("4.0"));
+    QApplication::setDesktopFileName(QStringLiteral("bootgallery"));
+
+    bg::Prefix prefix(bg::Prefix::defaultRoot());
+    // The lock is keyed by the prefix, so two prefixes are two machines.
+    const bg::SingleInstance instance(QStringLiteral("bootgallery-") +
+                                      QString::number(qHash(prefix.root()), 16));
+    if (instance.anotherIsRunning())
+        return 0;
+
+    prefix.ensureCreated();
+    bg::HostFileService files(prefix);
+    bg::QtDesktop desktop(prefix);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const bg::PictureLoader pictures(screen ? screen->logicalDotsPerInchX() : 96.0,
+                                     screen ? screen->logicalDotsPerInchY() : 96.0);
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    bg::Services services{prefix,
+                          files,
+                          desktop,
+                          pictures,
+                          bg::programFolderOf(prefix, QCoreApplication::applicationDirPath()),
+                          bg::commandText(prefix, arguments, QDir::currentPath()),
+                          false};
+
+    bg::FrmLogo window(services);
+    const bg::LoadOutcome outcome = window.Form_Load();
+    if (!outcome.showWindow)
+        return outcome.exitCode;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,7 @@
+#include "ui/FrmLogo.h"
+
+namespace bg {
+
+void FrmLogo::cmdBrowser_Click() {}
+
+} // namespace bg

@@ -1,0 +1,224 @@
+#include "ui/LogoList.h"
+
+#include "ui/LogoListModel.h"
+
+#include <QDragEnterEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace bg {
+
+LogoList::LogoList(QWidget *parent) : QListView(parent), m_model(new LogoListModel(this))
+{
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDropIndicatorShown(false);
+
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(16);
+    connect(&m_flushTimer, &QTimer::timeout, this, &LogoList::flush);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &LogoList::scrolled);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &LogoList::scrolled);
+    updateRowSize();
+}
+
+void LogoList::updateRowSize()
+{
+    m_rowHeight = fontMetrics().height();
+    m_model->setRowSize(QSize(m_extent, m_rowHeight));
+}
+
+void LogoList::changeEvent(QEvent *event)
+{
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        updateRowSize();
+}
+
+void LogoList::clearEntries()
+{
+    m_flushTimer.stop();
+    m_model->clear();
+}
+
+void LogoList::addEntry(const QString &name)
+{
+    m_model->add(name);
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void LogoList::flush()
+{
+    m_flushTimer.stop();
+    if (!m_model->hasPending())
+        return;
+    // A merge resets the model; the selected entry and the scroll position stay where they were.
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    const QString currentName = current >= 0 ? m_model->text(current) : QString();
+    const int top = topIndex();
+    const QString topName = top >= 0 && top < m_model->count() ? m_model->text(top) : QString();
+    m_settingIndex = true;
+    m_model->flush();
+    auto rowOf = [this](const QString &name) {
+        for (int row = 0; row < m_model->count(); ++row)
+            if (m_model->text(row) == name)
+                return row;
+        return -1;
+    };
+    if (!currentName.isNull()) {
+        const int row = rowOf(currentName);
+        if (row >= 0)
+            setCurrentIndex(m_model->index(row));
+    }
+    m_settingIndex = false;
+    if (!topName.isNull())
+        setTopIndex(rowOf(topName));
+}
+
+int LogoList::entryCount()
+{
+    flush();
+    return m_model->count();
+}
+
+QString LogoList::entryText(int row)
+{
+    flush();
+    return row >= 0 && row < m_model->count() ? m_model->text(row) : QString();
+}
+
+QString LogoList::currentText()
+{
+    return entryText(listIndex());
+}
+
+int LogoList::listIndex()
+{
+    flush();
+    const QModelIndex idx = currentIndex();
+    return idx.isValid() && selectionModel()->isSelected(idx) ? idx.row() : -1;
+}
+
+void LogoList::setListIndex(int row)
+{
+    flush();
+    m_settingIndex = true;
+    if (row >= 0 && row < m_model->count()) {
+        const QModelIndex idx = m_model->index(row);
+        selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);
+        scrollTo(idx);
+    } else {
+        selectionModel()->clear();
+    }
+    m_settingIndex = false;
+    emit entryChosen();
+}
+
+void LogoList::removeEntry(int row)
+{
+    flush();
+    m_model->removeAt(row);
+}
+
+int LogoList::topIndex() const
+{
+    const QModelIndex idx = indexAt(QPoint(1, 1));
+    return idx.isValid() ? idx.row() : (m_model->count() > 0 ? 0 : -1);
+}
+
+void LogoList::setTopIndex(int row)
+{
+    flush();
+    if (row < 0 || row >= m_model->count())
+        return;
+    verticalScrollBar()->setValue(row); // scrolling is by item
+}
+
+QRect LogoList::entryRect(int row)
+{
+    flush();
+    if (row < 0 || row >= m_model->count())
+        return {};
+    return visualRect(m_model->index(row));
+}
+
+quint32 LogoList::itemFromPoint(QPoint clientPoint)
+{
+    flush();
+    const QModelIndex idx = indexAt(clientPoint);
+    if (idx.isValid())
+        return quint32(idx.row());
+    // Nearest item, flagged as outside.
+    const int count = m_model->count();
+    const quint32 nearest = count > 0 ? quint32(count - 1) : 0u;
+    return nearest | 0x10000u;
+}
+
+void LogoList::setHorizontalExtent(int pixels)
+{
+    m_extent = pixels;
+    m_model->setRowSize(QSize(pixels, m_rowHeight));
+    doItemsLayout();
+}
+
+void LogoList::mousePressEvent(QMouseEvent *event)
+{
+    // Only the left button chooses an entry; the right button's selection is the window's
+    // business when the button comes up.
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void LogoList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit entryDoubleClicked();
+}
+
+void LogoList::mouseReleaseEvent(QMouseEvent *event)
+{
+    QListView::mouseReleaseEvent(event);
+    emit mouseUp(event->button(), event->position().toPoint());
+}
+
+void LogoList::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QListView::currentChanged(current, previous);
+    if (!m_settingIndex && current.isValid() && current != previous)
+        emit entryChosen();
+}
+
+void LogoList::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->ignore();
+    emit filesDragEnter(event);
+}
+
+void LogoList::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->ignore();
+    emit filesDragMove(event);
+}
+
+void LogoList::dropEvent(QDropEvent *event)
+{
+    event->ignore();
+    emit filesDropped(event);
+}
+
+} // namespace bg
