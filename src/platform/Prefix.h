@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace bg {
@@ -46,11 +47,28 @@ public:
     // The Start menu's Programs folder that holds startupFolder(); empty when there is none.
     QString programsFolder() const;
 
+    // The same Windows path with every component that exists spelled as the disk spells it
+    // ("c:\windows\win.ini" -> "C:\WINDOWS\WIN.INI" on a disk that holds WINDOWS\WIN.INI).
+    // "." and ".." are resolved, separators become backslashes, no trailing backslash except
+    // after the drive ("C:\"). Empty when toHost() is.
+    std::optional<QString> spelledAsOnDisk(const QString &windowsPath) const;
+
     // True when the character cannot stand in a Windows file name.
     static bool isInvalidNameChar(QChar c);
+    // True when the text is a possible Windows file name (no invalid character, not empty).
+    static bool isValidName(const QString &name);
 
 private:
+    struct Resolved
+    {
+        QChar drive;       // upper case
+        QString host;      // host path
+        QStringList names; // components as found on disk (the caller's spelling when absent)
+    };
+
     QString driveTarget(QChar letter) const;
+    std::optional<Resolved> resolve(const QString &windowsPath) const;
+    bool isHostDir(const QString &windowsPath) const;
 
     QString m_root;
 };

@@ -15,13 +15,15 @@ public:
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
 
-    // True when another process holds the lock.
-    bool anotherIsRunning() const { return m_fd < 0; }
+    // True when another process holds the lock. When no lock can be made at all (no usable
+    // directory), nothing says another copy runs.
+    bool anotherIsRunning() const { return m_another; }
 
     static QString lockDirectory();
 
 private:
     int m_fd = -1;
+    bool m_another = false;
 };
 
 } // namespace bg

@@ -1,0 +1,816 @@
+#include "platform/FileService.h"
+
+#include "platform/DosAttributes.h"
+#include "platform/Prefix.h"
+#include "platform/RuntimeError.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bg {
+
+namespace {
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+inline QByteArray enc(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// Read-only as Windows sees a host file: nobody may write it. Checked here rather than left to
+// the kernel, which lets a privileged user write anyway.
+inline bool isReadOnly(const struct stat &st)
+{
+    return (st.st_mode & kWriteBits) == 0;
+}
+
+inline bool isSeparator(QChar c)
+{
+    return c == u'\\' || c == u'/';
+}
+
+inline bool isDotOrDotDot(const char *n)
+{
+    return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'));
+}
+
+QString parentOf(const QString &hostPath)
+{
+    const qsizetype slash = hostPath.lastIndexOf(u'/');
+    return slash > 0 ? hostPath.left(slash) : QStringLiteral("/");
+}
+
+QString baseName(const QString &hostPath)
+{
+    return hostPath.mid(hostPath.lastIndexOf(u'/') + 1);
+}
+
+QString lastWindowsComponent(const QString &windowsPath)
+{
+    qsizetype i = windowsPath.size();
+    while (i > 0 && !isSeparator(windowsPath.at(i - 1)))
+        --i;
+    return windowsPath.mid(i);
+}
+
+bool isDirectory(const QString &hostPath)
+{
+    struct stat st;
+    return ::stat(enc(hostPath).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The error for a file path that names nothing: 53 when its folder exists, else 76.
+int missingFileError(const QString &hostPath)
+{
+    return isDirectory(parentOf(hostPath)) ? rt::FileNotFound : rt::PathNotFound;
+}
+
+// A name read from a folder that a Windows path can name again: it decodes and encodes back to
+// the same bytes and holds no character Windows forbids in names.
+bool isExpressible(const char *rawName, QString &name)
+{
+    name = QFile::decodeName(rawName);
+    return Prefix::isValidName(name) && enc(name) == rawName;
+}
+
+// How a directory entry turns out once links are followed.
+enum class EntryKind { File, Folder, Other };
+
+EntryKind entryKind(int dirFd, const dirent *e, struct stat *st)
+{
+    switch (e->d_type) {
+    case DT_REG:
+        if (st && ::fstatat(dirFd, e->d_name, st, 0) != 0)
+            return EntryKind::Other; // gone since the listing was read
+        return EntryKind::File;
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return EntryKind::Other; // FIFO, socket, device: never opened, never stat'ed
+    }
+    struct stat local;
+    struct stat &s = st ? *st : local;
+    if (::fstatat(dirFd, e->d_name, &s, 0) != 0)
+        return EntryKind::Other; // dangling link, loop, vanished
+    if (S_ISREG(s.st_mode))
+        return EntryKind::File;
+    if (S_ISDIR(s.st_mode))
+        return EntryKind::Folder;
+    return EntryKind::Other;
+}
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        close();
+        m_fd = fd;
+    }
+    // Closes now and reports the close error (0 when fine).
+    int close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// A new file beside a target, removed again unless it was renamed into place.
+class TempFile
+{
+public:
+    TempFile() = default;
+    ~TempFile()
+    {
+        m_fd.close();
+        if (!m_path.isEmpty())
+            ::unlink(enc(m_path).constData());
+    }
+    TempFile(const TempFile &) = delete;
+    TempFile &operator=(const TempFile &) = delete;
+
+    // Creates the file in `dir`, readable and writable as the umask allows; 0 or errno.
+    int create(const QString &dir)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString candidate = dir + QStringLiteral("/.~bg")
+                + QString::number(QRandomGenerator::global()->generate64(), 16)
+                + QStringLiteral(".tmp");
+            const int fd = ::open(enc(candidate).constData(),
+                                  O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+            if (fd >= 0) {
+                m_fd.reset(fd);
+                m_path = candidate;
+                return 0;
+            }
+            if (errno != EEXIST)
+                return errno;
+        }
+        return EEXIST;
+    }
+
+    int fd() const { return m_fd.get(); }
+    const QString &path() const { return m_path; }
+    // Flushes the content to the disk and closes; 0 or errno.
+    int finish()
+    {
+        if (::fsync(m_fd.get()) != 0) {
+            const int err = errno;
+            m_fd.close();
+            return err;
+        }
+        return m_fd.close();
+    }
+    // Renames the file over `target` (replacing it unless noReplace); 0 or errno.
+    int renameTo(const QString &target, bool noReplace)
+    {
+        const QByteArray from = enc(m_path);
+        const QByteArray to = enc(target);
+        int rc;
+        if (noReplace) {
+            rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                             RENAME_NOREPLACE);
+            if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+                rc = ::link(from.constData(), to.constData());
+                if (rc == 0) {
+                    ::unlink(from.constData());
+                } else if (errno != EEXIST) {
+                    // No hard links here either (FAT): check, then rename.
+                    struct stat st;
+                    if (::lstat(to.constData(), &st) == 0) {
+                        errno = EEXIST;
+                    } else {
+                        rc = ::rename(from.constData(), to.constData());
+                    }
+                }
+            }
+        } else {
+            rc = ::rename(from.constData(), to.constData());
+        }
+        if (rc != 0)
+            return errno;
+        m_path.clear();
+        return 0;
+    }
+
+private:
+    FileDescriptor m_fd;
+    QString m_path;
+};
+
+int writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+// Copies everything from the current offset of `in` to `out`; 0 or errno.
+int copyContent(int in, int out, qint64 expectedSize)
+{
+    qint64 copied = 0;
+    bool inKernel = true;
+    while (inKernel) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        if (n > 0) {
+            copied += n;
+            continue;
+        }
+        if (n == 0 && copied >= expectedSize)
+            return 0;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS
+            && errno != EOPNOTSUPP && errno != EBADF && errno != EPERM)
+            return errno;
+        // Not possible between these files (or a file system that reports nothing copied for a
+        // non-empty file): go on from the current offsets with plain reads and writes.
+        inKernel = false;
+    }
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), size_t(buffer.size()));
+        if (n == 0)
+            return 0;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (const int err = writeAll(out, buffer.constData(), n))
+            return err;
+    }
+}
+
+// How a destination relates to the source when both name one file.
+enum class Overlap {
+    None,       // different files
+    SameName,   // the destination is the source, spelled the same
+    CaseChange, // the same entry in another case: a rename in place
+    OtherLink,  // another name (hard link) of the same file
+};
+
+// `to` becomes the caller's spelling when the destination resolved to the source itself.
+Overlap overlap(const QString &from, QString &to, const QString &wantedName)
+{
+    if (to == from) {
+        if (wantedName.isEmpty() || wantedName == baseName(from))
+            return Overlap::SameName;
+        to = parentOf(from) + u'/' + wantedName;
+        return Overlap::CaseChange;
+    }
+    struct stat a, b;
+    if (::lstat(enc(from).constData(), &a) != 0 || ::lstat(enc(to).constData(), &b) != 0
+        || a.st_dev != b.st_dev || a.st_ino != b.st_ino)
+        return Overlap::None;
+    // A file system that ignores case (FAT) finds the source under the new spelling.
+    if (parentOf(from) == parentOf(to)
+        && baseName(from).compare(baseName(to), Qt::CaseInsensitive) == 0)
+        return Overlap::CaseChange;
+    return Overlap::OtherLink;
+}
+
+void syncDirectory(const QString &dir)
+{
+    const int fd = ::open(enc(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Copies a regular file with its times and attributes into a new temporary file beside
+// `destination`; the caller renames it into place. 0 or a run-time error number.
+int copyToTemp(const QString &source, const QString &destination, TempFile &temp)
+{
+    const int in = ::open(enc(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (in < 0)
+        return errno == ENOENT ? missingFileError(source) : rt::fromErrno(errno);
+    FileDescriptor input(in);
+    struct stat st;
+    if (::fstat(in, &st) != 0)
+        return rt::fromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        return rt::FileNotFound;
+    const int sourceAttributes = attr::read(source);
+
+    if (const int err = temp.create(parentOf(destination)))
+        return err == ENOENT || err == ENOTDIR ? rt::PathNotFound : rt::fromErrno(err);
+    if (const int err = copyContent(in, temp.fd(), st.st_size))
+        return rt::fromErrno(err);
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(temp.fd(), times);
+    // Permission bits as far as the file system keeps them (FAT keeps few); read-only below.
+    ::fchmod(temp.fd(), (st.st_mode & 0777) | S_IWUSR);
+    if (const int err = temp.finish())
+        return rt::fromErrno(err);
+    if (sourceAttributes > 0) {
+        if (const int err = attr::write(temp.path(), sourceAttributes & ~attr::Directory))
+            return err;
+    }
+    return rt::Ok;
+}
+
+} // namespace
+
+HostFileService::HostFileService(const Prefix &prefix) : m_prefix(prefix) {}
+
+std::optional<QString> HostFileService::hostPath(const QString &path)
+{
+    return m_prefix.toHost(path);
+}
+
+bool HostFileService::folderExists(const QString &path)
+{
+    const auto host = m_prefix.toHost(path);
+    return host && isDirectory(*host);
+}
+
+bool HostFileService::fileExists(const QString &path)
+{
+    const auto host = m_prefix.toHost(path);
+    struct stat st;
+    return host && ::stat(enc(*host).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int HostFileService::listFiles(const QString &folder, std::vector<FolderFile> &out)
+{
+    out.clear();
+    const auto host = m_prefix.toHost(folder);
+    if (!host)
+        return rt::PathNotFound;
+    const int fd = ::open(enc(*host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        const int err = errno;
+        ::close(fd);
+        return rt::fromErrno(err);
+    }
+    QString windowsFolder = folder;
+    if (windowsFolder.isEmpty() || !isSeparator(windowsFolder.back()))
+        windowsFolder += u'\\';
+    const QString hostFolder = host->endsWith(u'/') ? *host : *host + u'/';
+
+    QString name;
+    struct stat st;
+    while (const dirent *e = ::readdir(d)) {
+        if (isDotOrDotDot(e->d_name) || entryKind(fd, e, &st) != EntryKind::File)
+            continue;
+        if (!isExpressible(e->d_name, name))
+            continue; // no Windows path names it: not a file of the folder to the tool
+        out.push_back({name, windowsFolder + name, hostFolder + name, qint64(st.st_size)});
+    }
+    ::closedir(d);
+    return rt::Ok;
+}
+
+int HostFileService::countSubFolders(const QString &folder, int &count)
+{
+    count = 0;
+    const auto host = m_prefix.toHost(folder);
+    if (!host)
+        return rt::PathNotFound;
+    const int fd = ::open(enc(*host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        const int err = errno;
+        ::close(fd);
+        return rt::fromErrno(err);
+    }
+    QString name;
+    while (const dirent *e = ::readdir(d)) {
+        if (!isDotOrDotDot(e->d_name) && entryKind(fd, e, nullptr) == EntryKind::Folder
+            && isExpressible(e->d_name, name))
+            ++count;
+    }
+    ::closedir(d);
+    return rt::Ok;
+}
+
+int HostFileService::createFolder(const QString &path)
+{
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    if (::mkdir(enc(*host).constData(), 0777) == 0)
+        return rt::Ok;
+    switch (errno) {
+    case EEXIST:
+        return rt::FileAlreadyExists;
+    case ENOENT:
+    case ENOTDIR:
+        return rt::PathNotFound;
+    default:
+        return rt::fromErrno(errno);
+    }
+}
+
+int HostFileService::copyFile(const QString &source, const QString &destination, bool overwrite)
+{
+    const auto from = m_prefix.toHost(source);
+    if (!from)
+        return rt::PathNotFound;
+    struct stat sst;
+    if (::stat(enc(*from).constData(), &sst) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*from) : rt::fromErrno(errno);
+    if (!S_ISREG(sst.st_mode))
+        return rt::FileNotFound;
+
+    // A destination ending in a backslash is a folder: the copy keeps the source's name.
+    QString target = destination;
+    if (!target.isEmpty() && isSeparator(target.back()))
+        target += baseName(*from);
+    const auto to = m_prefix.toHost(target);
+    if (!to)
+        return rt::PathNotFound;
+    struct stat dst;
+    if (::stat(enc(*to).constData(), &dst) == 0) {
+        if (!overwrite)
+            return rt::FileAlreadyExists;
+        if (S_ISDIR(dst.st_mode) || isReadOnly(dst)
+            || (dst.st_dev == sst.st_dev && dst.st_ino == sst.st_ino))
+            return rt::PermissionDenied;
+    } else if (errno != ENOENT) {
+        return errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
+    } else if (!isDirectory(parentOf(*to))) {
+        return rt::PathNotFound;
+    }
+
+    TempFile temp;
+    if (const int err = copyToTemp(*from, *to, temp))
+        return err;
+    if (const int err = temp.renameTo(*to, !overwrite))
+        return err == EEXIST ? rt::FileAlreadyExists : rt::fromErrno(err);
+    syncDirectory(parentOf(*to));
+    return rt::Ok;
+}
+
+int HostFileService::moveFile(const QString &source, const QString &destination)
+{
+    const auto from = m_prefix.toHost(source);
+    if (!from)
+        return rt::PathNotFound;
+    struct stat sst;
+    if (::stat(enc(*from).constData(), &sst) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*from) : rt::fromErrno(errno);
+    if (!S_ISREG(sst.st_mode))
+        return rt::FileNotFound;
+
+    QString target = destination;
+    if (!target.isEmpty() && isSeparator(target.back()))
+        target += baseName(*from);
+    const auto to = m_prefix.toHost(target);
+    if (!to)
+        return rt::PathNotFound;
+    if (!isDirectory(parentOf(*to)))
+        return rt::PathNotFound;
+
+    QString finalTo = *to;
+    switch (overlap(*from, finalTo, lastWindowsComponent(target))) {
+    case Overlap::None:
+        break;
+    case Overlap::SameName:
+    case Overlap::OtherLink:
+        return rt::FileAlreadyExists;
+    case Overlap::CaseChange:
+        if (::rename(enc(*from).constData(), enc(finalTo).constData()) == 0)
+            return rt::Ok;
+        return rt::fromErrno(errno);
+    }
+
+    const QByteArray f = enc(*from);
+    const QByteArray t = enc(finalTo);
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return rt::Ok;
+    int err = errno;
+    if (err == EINVAL || err == ENOSYS) {
+        // The file system cannot rename without replacing: a new name and the old one's removal.
+        if (::link(f.constData(), t.constData()) == 0) {
+            if (::unlink(f.constData()) == 0)
+                return rt::Ok;
+            err = errno;
+            ::unlink(t.constData());
+            return rt::fromErrno(err);
+        }
+        err = errno;
+        if (err != EEXIST && err != EXDEV) {
+            // No hard links here (FAT): check, then rename.
+            struct stat st;
+            if (::lstat(t.constData(), &st) == 0)
+                return rt::FileAlreadyExists;
+            if (::rename(f.constData(), t.constData()) == 0)
+                return rt::Ok;
+            err = errno;
+        }
+    }
+    if (err == EEXIST)
+        return rt::FileAlreadyExists;
+    if (err != EXDEV)
+        return err == ENOENT ? rt::FileNotFound : rt::fromErrno(err);
+
+    // Another file system: copy, then remove the source; undo the copy when that fails.
+    TempFile temp;
+    if (const int e = copyToTemp(*from, finalTo, temp))
+        return e;
+    if (const int e = temp.renameTo(finalTo, true))
+        return e == EEXIST ? rt::FileAlreadyExists : rt::fromErrno(e);
+    if (::unlink(f.constData()) != 0) {
+        const int e = errno;
+        ::unlink(t.constData());
+        return rt::fromErrno(e);
+    }
+    syncDirectory(parentOf(finalTo));
+    return rt::Ok;
+}
+
+int HostFileService::replaceFile(const QString &source, const QString &destination)
+{
+    const auto from = m_prefix.toHost(source);
+    if (!from)
+        return rt::PathNotFound;
+    struct stat sst;
+    if (::stat(enc(*from).constData(), &sst) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*from) : rt::fromErrno(errno);
+    if (!S_ISREG(sst.st_mode))
+        return rt::FileNotFound;
+
+    QString target = destination;
+    if (!target.isEmpty() && isSeparator(target.back()))
+        target += baseName(*from);
+    const auto to = m_prefix.toHost(target);
+    if (!to)
+        return rt::PathNotFound;
+    struct stat dst;
+    if (::lstat(enc(*to).constData(), &dst) == 0) {
+        if (S_ISDIR(dst.st_mode))
+            return rt::PermissionDenied;
+    } else if (errno != ENOENT || !isDirectory(parentOf(*to))) {
+        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
+    }
+    QString finalTo = *to;
+    const Overlap same = overlap(*from, finalTo, lastWindowsComponent(target));
+    if (same == Overlap::SameName)
+        return rt::Ok; // already in place
+    const QByteArray f = enc(*from);
+    const QByteArray t = enc(finalTo);
+    if (same == Overlap::OtherLink) {
+        // Two names of one file: rename() would keep both; the source name just goes.
+        return ::unlink(f.constData()) == 0 ? rt::Ok : rt::fromErrno(errno);
+    }
+    if (::rename(f.constData(), t.constData()) == 0)
+        return rt::Ok;
+    if (errno != EXDEV)
+        return errno == ENOENT ? rt::FileNotFound : rt::fromErrno(errno);
+
+    // Another file system: a full copy beside the destination takes its place in one rename.
+    TempFile temp;
+    if (const int e = copyToTemp(*from, finalTo, temp))
+        return e;
+    if (const int e = temp.renameTo(finalTo, false))
+        return rt::fromErrno(e);
+    syncDirectory(parentOf(finalTo));
+    return ::unlink(f.constData()) == 0 ? rt::Ok : rt::fromErrno(errno);
+}
+
+int HostFileService::deleteFile(const QString &path, bool force)
+{
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    const QByteArray h = enc(*host);
+    struct stat st;
+    if (::lstat(h.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*host) : rt::fromErrno(errno);
+    if (S_ISDIR(st.st_mode))
+        return rt::FileNotFound;
+    if (S_ISLNK(st.st_mode)) {
+        struct stat target;
+        if (::stat(h.constData(), &target) == 0) {
+            if (S_ISDIR(target.st_mode))
+                return rt::FileNotFound;
+            st = target;
+        }
+    }
+    if (!force && isReadOnly(st))
+        return rt::PermissionDenied;
+    if (::unlink(h.constData()) != 0)
+        return errno == ENOENT ? rt::FileNotFound : rt::fromErrno(errno);
+    return rt::Ok;
+}
+
+int HostFileService::deleteFolder(const QString &path, bool force)
+{
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    const QByteArray h = enc(*host);
+    struct stat st;
+    if (::lstat(h.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
+    if (S_ISLNK(st.st_mode)) {
+        // A link to a folder is removed as the link; the folder it names stays.
+        struct stat target;
+        if (::stat(h.constData(), &target) != 0 || !S_ISDIR(target.st_mode))
+            return rt::PathNotFound;
+        if (!force && isReadOnly(target))
+            return rt::PermissionDenied;
+        return ::unlink(h.constData()) == 0 ? rt::Ok : rt::fromErrno(errno);
+    }
+    if (!S_ISDIR(st.st_mode))
+        return rt::PathNotFound;
+    if (!force && isReadOnly(st))
+        return rt::PermissionDenied;
+    if (::rmdir(h.constData()) == 0)
+        return rt::Ok;
+    switch (errno) {
+    case ENOTEMPTY:
+    case EEXIST:
+        return rt::PermissionDenied;
+    case ENOENT:
+        return rt::PathNotFound;
+    default:
+        return rt::fromErrno(errno);
+    }
+}
+
+int HostFileService::fileLen(const QString &path, qint64 &size)
+{
+    size = 0;
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    struct stat st;
+    if (::stat(enc(*host).constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*host) : rt::fromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        return rt::FileNotFound;
+    size = st.st_size;
+    return rt::Ok;
+}
+
+int HostFileService::getAttr(const QString &path, int &attributes)
+{
+    attributes = 0;
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    const int a = attr::read(*host);
+    if (a < 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*host) : rt::fromErrno(errno);
+    attributes = a;
+    return rt::Ok;
+}
+
+int HostFileService::setAttr(const QString &path, int attributes)
+{
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    struct stat st;
+    if (::stat(enc(*host).constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*host) : rt::fromErrno(errno);
+    return attr::write(*host, attributes & ~attr::Directory);
+}
+
+QString HostFileService::dir(const QString &path, int attributeMask)
+{
+    // Only a path naming one entry is answered; "C:\Logos\" (the folder's listing) names none.
+    if (path.isEmpty() || isSeparator(path.back()))
+        return QString();
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return QString();
+    struct stat st;
+    if (::stat(enc(*host).constData(), &st) != 0
+        || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
+        return QString();
+    const int a = attr::read(*host);
+    if (a < 0)
+        return QString();
+    constexpr int needsBit = attr::Hidden | attr::System | attr::Directory;
+    if ((a & needsBit & ~attributeMask) != 0)
+        return QString();
+    return baseName(*host);
+}
+
+int HostFileService::readFile(const QString &path, QByteArray &data, qint64 maxBytes)
+{
+    data.clear();
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    const QByteArray h = enc(*host);
+    // Only a regular file is ever opened; O_NONBLOCK guards against one swapped in meanwhile.
+    struct stat st;
+    if (::stat(h.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*host) : rt::fromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        return rt::FileNotFound;
+    const int fd = ::open(h.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT ? missingFileError(*host) : rt::fromErrno(errno);
+    FileDescriptor file(fd);
+    if (::fstat(fd, &st) != 0)
+        return rt::fromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        return rt::FileNotFound;
+    if (st.st_size > maxBytes)
+        return rt::PathFileAccess;
+
+    // The size may change while we read: read to the end, but never past the limit.
+    QByteArray buffer(qsizetype(std::max<qint64>(st.st_size, 0)) + 1, Qt::Uninitialized);
+    qint64 used = 0;
+    for (;;) {
+        if (used == buffer.size()) {
+            if (used > maxBytes)
+                return rt::PathFileAccess;
+            buffer.resize(qsizetype(std::min<qint64>(used * 2, maxBytes + 1)));
+        }
+        const ssize_t n = ::read(fd, buffer.data() + used, size_t(buffer.size() - used));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return rt::fromErrno(errno);
+        }
+        used += n;
+    }
+    if (used > maxBytes)
+        return rt::PathFileAccess;
+    buffer.truncate(used);
+    data = std::move(buffer);
+    return rt::Ok;
+}
+
+int HostFileService::writeFileAtomic(const QString &path, const QByteArray &data)
+{
+    const auto host = m_prefix.toHost(path);
+    if (!host)
+        return rt::PathNotFound;
+    struct stat st;
+    const bool exists = ::stat(enc(*host).constData(), &st) == 0;
+    if (exists) {
+        if (!S_ISREG(st.st_mode) || isReadOnly(st))
+            return rt::PermissionDenied;
+    } else if (errno != ENOENT || !isDirectory(parentOf(*host))) {
+        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
+    }
+    const int attributes = exists ? attr::read(*host) : 0;
+
+    TempFile temp;
+    if (const int err = temp.create(parentOf(*host)))
+        return rt::fromErrno(err);
+    if (const int err = writeAll(temp.fd(), data.constData(), data.size()))
+        return rt::fromErrno(err);
+    if (exists)
+        ::fchmod(temp.fd(), st.st_mode & 07777);
+    if (const int err = temp.finish())
+        return rt::fromErrno(err);
+    if (attributes > 0) {
+        if (const int err = attr::write(temp.path(), attributes & ~attr::Directory))
+            return err;
+    }
+    if (const int err = temp.renameTo(*host, false))
+        return rt::fromErrno(err);
+    syncDirectory(parentOf(*host));
+    return rt::Ok;
+}
+
+} // namespace bg
