@@ -3,6 +3,7 @@
 #include "ui/Fonts.h"
 #include "ui/ImageBox.h"
 #include "ui/LogoList.h"
+#include "ui/Resources.h"
 #include "ui/TabLabel.h"
 
 #include <QAction>
@@ -46,6 +47,7 @@ FrmLogo::FrmLogo(Services &services, QWidget *parent)
       m_tester(services.files, services.pictures),
       m_twips(Twips::forWidget(nullptr))
 {
+    initResources();
     installFontSubstitutes();
     setObjectName(QStringLiteral("frmLogo"));
     setWindowTitle(QStringLiteral("Bootgallery v4.0"));

@@ -6,7 +6,7 @@
 namespace bg {
 
 LogoListModel::LogoListModel(QObject *parent)
-    : QAbstractListModel(parent), m_collator(QLocale(QLocale::Chinese, QLocale::Taiwan))
+    : QAbstractListModel(parent), m_collator(QLocale(QLocale::English, QLocale::UnitedStates))
 {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setNumericMode(false);

@@ -8,7 +8,8 @@
 
 namespace bg {
 
-// The entries of the logo list, kept in ascending, case-insensitive alphabetical order.
+// The entries of the logo list, kept in ascending, case-insensitive alphabetical order: Latin
+// names first, as a Windows list box sorts them, then Chinese names in a fixed order.
 // Names added while a folder is scanned wait in a batch and are merged in one step (sorted
 // batch + linear merge), so filling the list stays O(n log n) however many files a folder has.
 class LogoListModel : public QAbstractListModel
