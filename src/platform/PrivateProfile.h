@@ -28,7 +28,8 @@ public:
 
     const QByteArray &bytes() const { return m_bytes; }
 
-    // The raw value bytes, or nothing when the section or key is missing.
+    // The value's bytes (blanks around it trimmed, matching quotes removed); false when the
+    // section or key is missing. Blanks around the names asked for are ignored.
     bool value(const QByteArray &section, const QByteArray &key, QByteArray &out) const;
     // Replaces or adds the key. The names and the value must be ones the layout can hold
     // (see canHold); anything else would be read back differently.

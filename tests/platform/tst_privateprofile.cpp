@@ -1,11 +1,19 @@
 #include "platform/PrivateProfile.h"
+#include "platform/RuntimeError.h"
+#include "support/FaultInjectingFileService.h"
+#include "support/TempPrefix.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace bg;
+using bg::test::TempPrefix;
 
 namespace {
+
+const QString Ini = QStringLiteral("C:\\WINDOWS\\SW.ini");
+const QString Section = QStringLiteral("SplashwheelSet");
 
 // "開機圖片" in code page 950; 0x7D ('}') is the trail byte of 開.
 const QByteArray OpenPicturesBig5("\xB6\x7D\xBE\xF7\xB9\xCF\xA4\xF9");
@@ -39,8 +47,19 @@ private slots:
     void setValue();
     void canHold_data();
     void canHold();
-    void badBytesKeepEverything_data();
-    void badBytesKeepEverything();
+
+    void missingGivesDefault();
+    void valueCut_data();
+    void valueCut();
+    void chineseFolderRoundTrip();
+    void writeKeepsWhatItDoesNotOwn();
+    void unencodableValueRefused_data();
+    void unencodableValueRefused();
+    void unreadableFileKept_data();
+    void unreadableFileKept();
+    void damagedFileKept_data();
+    void damagedFileKept();
+    void failedWriteReported();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -302,7 +321,166 @@ void TestPrivateProfile::canHold()
     QCOMPARE(ProfileText::canHold(section, key, value), ok);
 }
 
-void TestPrivateProfile::badBytesKeepEverything_data()
+// ---------------------------------------------------------------------------------------------
+
+void TestPrivateProfile::missingGivesDefault()
+{
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    PrivateProfile profile(machine.files());
+
+    QCOMPARE(profile.getString(Section, "PopUp", "dflt", 1024, Ini), QByteArray("dflt"));
+    QCOMPARE(profile.getString(Section, "PopUp", QString(), 1024, Ini), QByteArray());
+    QCOMPARE(profile.getString(Section, "PopUp", "x", 1024, "Q:\\SW.ini"), QByteArray("x"));
+
+    QVERIFY(machine.writeFile(Ini, "[SplashwheelSet]\r\nMethod=Big\r\n[Other]\r\nPopUp=1\r\n"));
+    QCOMPARE(profile.getString("Other", "Method", "d", 1024, Ini), QByteArray("d"));
+    QCOMPARE(profile.getString(Section, "PopUp", "d", 1024, Ini), QByteArray("d"));
+    QCOMPARE(profile.getString("splashwheelset", "METHOD", "d", 1024, Ini), QByteArray("Big"));
+    // Windows drops the default's trailing blanks and cuts it like a value.
+    QCOMPARE(profile.getString(Section, "PopUp", " d \t ", 1024, Ini), QByteArray(" d"));
+    QCOMPARE(profile.getString(Section, "PopUp", "abcdef", 4, Ini), QByteArray("abc"));
+    QCOMPARE(profile.getText(Section, "PopUp", "開機", 1024, Ini), QStringLiteral("開機"));
+}
+
+void TestPrivateProfile::valueCut_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("bufferSize");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("1023 of 2000") << QByteArray(2000, 'A') << 1024 << QByteArray(1023, 'A');
+    QTest::newRow("exactly 1023") << QByteArray(1023, 'A') << 1024 << QByteArray(1023, 'A');
+    QTest::newRow("cut inside a double-byte character")
+        << QByteArray(1022, 'A') + "\xB6\x7D" << 1024 << QByteArray(1022, 'A');
+    QTest::newRow("double-byte character just fits")
+        << QByteArray(1021, 'A') + "\xB6\x7D" << 1024 << QByteArray(1021, 'A') + "\xB6\x7D";
+    QTest::newRow("backslash trail bytes") << BackslashTrailsBig5 << 6
+                                           << BackslashTrailsBig5.first(4);
+    QTest::newRow("lone lead byte is one byte") << QByteArray("ab\xB6") << 3 << QByteArray("ab");
+    QTest::newRow("buffer of one") << QByteArray("abc") << 1 << QByteArray();
+    QTest::newRow("no buffer") << QByteArray("abc") << 0 << QByteArray();
+}
+
+void TestPrivateProfile::valueCut()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(int, bufferSize);
+    QFETCH(QByteArray, expected);
+
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    QVERIFY(machine.writeFile(Ini, "[SplashwheelSet]\r\nStart_Path=" + value + "\r\n"));
+    PrivateProfile profile(machine.files());
+    QCOMPARE(profile.getString(Section, "Start_Path", QString(), bufferSize, Ini), expected);
+}
+
+void TestPrivateProfile::chineseFolderRoundTrip()
+{
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    PrivateProfile profile(machine.files());
+
+    QVERIFY(profile.writeString(Section, "Start_Path", "C:\\開機圖片\\", Ini));
+    QVERIFY(profile.writeString(Section, "Wait_Path", "D:\\許功蓋\\", Ini));
+    QVERIFY(profile.writeString(Section, "Start_Path", "C:\\開機圖片\\新\\", Ini));
+    QCOMPARE(machine.readFile(Ini),
+             "[SplashwheelSet]\r\nStart_Path=C:\\" + OpenPicturesBig5 + "\\\xB7\x73\\\r\n"
+             "Wait_Path=D:\\" + BackslashTrailsBig5 + "\\\r\n");
+    QCOMPARE(profile.getText(Section, "start_path", QString(), 1024, Ini),
+             QStringLiteral("C:\\開機圖片\\新\\"));
+    QCOMPARE(profile.getText(Section, "Wait_Path", QString(), 1024, Ini),
+             QStringLiteral("D:\\許功蓋\\"));
+}
+
+void TestPrivateProfile::writeKeepsWhatItDoesNotOwn()
+{
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    const QByteArray before("; settings\r\n[Other]\nPopUp=keep\n\n"
+                            "[splashwheelset]\r\n  Start_Path = \"C:\\A\\\" \r\n"
+                            "Extra=\xA4\xA4\r\n;PopUp=False\r\n\r\n[Last]\rx=1");
+    QVERIFY(machine.writeFile(Ini, before));
+    PrivateProfile profile(machine.files());
+
+    QVERIFY(profile.writeString(Section, "START_PATH", "C:\\B\\", Ini));
+    QVERIFY(profile.writeString(Section, "PopUp", "True", Ini));
+    QVERIFY(profile.writeString("New", "Method", "Big", Ini));
+    QCOMPARE(machine.readFile(Ini),
+             QByteArray("; settings\r\n[Other]\nPopUp=keep\n\n"
+                        "[splashwheelset]\r\nStart_Path=C:\\B\\\r\n"
+                        "Extra=\xA4\xA4\r\n;PopUp=False\r\nPopUp=True\r\n\r\n[Last]\rx=1\r\n"
+                        "[New]\r\nMethod=Big\r\n"));
+    QCOMPARE(profile.getString("other", "popup", QString(), 1024, Ini), QByteArray("keep"));
+}
+
+void TestPrivateProfile::unencodableValueRefused_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("emoji") << Section << "Start_Path" << QStringLiteral("C:\\\U0001F600\\");
+    QTest::newRow("outside the code page") << Section << "Start_Path" << QStringLiteral("C:\\Café\\");
+    QTest::newRow("key outside the code page") << Section << QStringLiteral("Clé") << "x";
+    QTest::newRow("section outside the code page") << QStringLiteral("开") << "PopUp" << "x";
+    QTest::newRow("line break") << Section << "Start_Path" << "C:\\A\r\n[X]\r\ny=1";
+}
+
+void TestPrivateProfile::unencodableValueRefused()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    PrivateProfile profile(machine.files());
+
+    QVERIFY(!profile.writeString(section, key, value, Ini));
+    QVERIFY(!machine.exists(Ini));
+
+    const QByteArray before("[SplashwheelSet]\r\nStart_Path=C:\\A\\\r\n");
+    QVERIFY(machine.writeFile(Ini, before));
+    QVERIFY(!profile.writeString(section, key, value, Ini));
+    QCOMPARE(machine.readFile(Ini), before);
+}
+
+void TestPrivateProfile::unreadableFileKept_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("folder") << true;
+    QTest::newRow("larger than a profile can be") << false;
+}
+
+// Something that is there but cannot be read as a whole reads as defaults and is never replaced.
+void TestPrivateProfile::unreadableFileKept()
+{
+    QFETCH(bool, folder);
+
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    if (folder) {
+        QVERIFY(machine.makeFolder(Ini + "\\"));
+        QVERIFY(machine.writeFile(Ini + "\\inside.txt", "x"));
+    } else {
+        QVERIFY(machine.writeFileOfSize(Ini, PrivateProfile::MaxFileSize + 1));
+    }
+    PrivateProfile profile(machine.files());
+
+    QCOMPARE(profile.getString(Section, "PopUp", "d", 1024, Ini), QByteArray("d"));
+    QVERIFY(!profile.writeString(Section, "PopUp", "True", Ini));
+    const QFileInfo info(machine.host(Ini));
+    if (folder) {
+        QVERIFY(info.isDir());
+        QCOMPARE(machine.readFile(Ini + "\\inside.txt"), QByteArray("x"));
+    } else {
+        QVERIFY(info.isFile());
+        QCOMPARE(info.size(), PrivateProfile::MaxFileSize + 1);
+    }
+}
+
+void TestPrivateProfile::damagedFileKept_data()
 {
     QTest::addColumn<QByteArray>("file");
 
@@ -314,21 +492,44 @@ void TestPrivateProfile::badBytesKeepEverything_data()
     QTest::newRow("unclosed bracket") << QByteArray("[SplashwheelSet\r\nPopUp=False\r\n");
 }
 
-// Whatever the file holds, it reads as missing values, and a write adds its own lines without
-// dropping a byte of the rest.
-void TestPrivateProfile::badBytesKeepEverything()
+// Whatever the file holds, it reads as defaults, and a write adds its own lines without dropping
+// a byte of the rest.
+void TestPrivateProfile::damagedFileKept()
 {
     QFETCH(QByteArray, file);
 
-    ProfileText text(file);
-    QByteArray out;
-    QVERIFY(!text.value("SplashwheelSet", "PopUp", out));
-    text.setValue("SplashwheelSet", "PopUp", "True");
-    QVERIFY(text.bytes().startsWith(file));
-    QVERIFY(text.bytes().endsWith("[SplashwheelSet]\r\nPopUp=True\r\n"));
-    QVERIFY(text.bytes().size() <= file.size() + 2 + 30);
-    QVERIFY(text.value("SplashwheelSet", "PopUp", out));
-    QCOMPARE(out, QByteArray("True"));
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    QVERIFY(machine.writeFile(Ini, file));
+    PrivateProfile profile(machine.files());
+
+    QCOMPARE(profile.getString(Section, "PopUp", "d", 1024, Ini), QByteArray("d"));
+    QVERIFY(profile.writeString(Section, "PopUp", "True", Ini));
+    const QByteArray after = machine.readFile(Ini);
+    QVERIFY(after.startsWith(file));
+    const QByteArray added = after.sliced(file.size());
+    QVERIFY2(added == "\r\n[SplashwheelSet]\r\nPopUp=True\r\n"
+                 || added == "[SplashwheelSet]\r\nPopUp=True\r\n",
+             added.constData());
+    QCOMPARE(profile.getString(Section, "PopUp", "d", 1024, Ini), QByteArray("True"));
+}
+
+void TestPrivateProfile::failedWriteReported()
+{
+    TempPrefix machine;
+    QVERIFY(machine.isValid());
+    const QByteArray before("[SplashwheelSet]\r\nPopUp=False\r\n");
+    QVERIFY(machine.writeFile(Ini, before));
+    test::FaultInjectingFileService files(machine.files());
+    files.failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
+    PrivateProfile profile(files);
+
+    QVERIFY(!profile.writeString(Section, "PopUp", "True", Ini));
+    QCOMPARE(files.callsOf(QStringLiteral("writeFileAtomic")), 1);
+    QCOMPARE(machine.readFile(Ini), before);
+    // A folder that does not exist cannot take a new file either.
+    QVERIFY(!PrivateProfile(machine.files()).writeString(Section, "PopUp", "True",
+                                                         "C:\\NoSuchFolder\\SW.ini"));
 }
 
 QTEST_MAIN(TestPrivateProfile)
