@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+namespace bg {
+
+class FileService;
+
+// What an apply came to. Only Applied changes the slot; every other result leaves the logo in
+// its folder, the system file as it was and the used-logo folder as it was found.
+enum class ApplyResult {
+    Applied,       // the logo is now the system file; its copy lies in the used-logo folder
+    NoEntry,       // no entry is chosen in the list
+    SameFile,      // the chosen logo is the slot's system file itself
+    SourceMissing, // the chosen logo is not a file of the shown folder (any more)
+    CopyFailed,    // no copy could be kept in the used-logo folder
+    ReplaceFailed, // the system file could not be replaced
+};
+
+struct ApplyOutcome
+{
+    ApplyResult result = ApplyResult::Applied;
+    int error = 0;          // run-time error number of the step that failed, 0 when none did
+    bool hiddenOnly = true; // Applied: the system file carries the hidden attribute only
+};
+
+// Applies a logo of a slot folder to a slot's system file, through the file service:
+//
+//   1. the used-logo folder (folder + "Showed") is created when missing;
+//   2. the logo is copied into it under its list name, replacing a copy of that name;
+//   3. the logo file is marked hidden and nothing else;
+//   4. the logo file takes the system file's place in one rename.
+//
+// The system file is never deleted first: at every instant the slot holds its old logo or its
+// new one. When a step fails, what the earlier steps did is undone as far as it can be.
+class LogoApplier
+{
+public:
+    explicit LogoApplier(FileService &files) : m_files(files) {}
+
+    // source: the chosen logo's path (the list's selected path); folder: the shown slot folder,
+    // ending in a backslash; name: the chosen entry's text; targetPath: the system file.
+    ApplyOutcome apply(const QString &source, const QString &folder, const QString &name,
+                       const QString &targetPath);
+
+    static QString usedFolder(const QString &folder) { return folder + QStringLiteral("Showed"); }
+
+private:
+    FileService &m_files;
+};
+
+} // namespace bg
