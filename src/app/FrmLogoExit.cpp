@@ -49,7 +49,14 @@ void FrmLogo::Form_Unload(bool &cancel)
             txtPath_GotFocus();
             continue;
         }
-        settings.write(info.folderKey, state.slotFolders[i]);
+        // A folder that did not reach the file is not saved: the slot stays changed, its old
+        // change-at-boot value stays with its old folder, and the window stays open so the
+        // choice is not lost (the next close asks again; No lets the window go).
+        if (!settings.write(info.folderKey, state.slotFolders[i])) {
+            cancel = true;
+            txtPath_GotFocus();
+            continue;
+        }
         settings.write(info.checkedKey, SettingsFile::flagWord(checked));
         state.folderChanged[i] = false;
     }
