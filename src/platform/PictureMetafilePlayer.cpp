@@ -678,6 +678,7 @@ void GdiCanvas::text(QPointF reference, const QString &textIn, int options, cons
 
     m_painter.save();
     applyClip();
+    m_painter.setBackgroundMode(Qt::TransparentMode); // the background box is painted below
     if ((options & 2) && rect.isValid())
         m_painter.fillPath([&] {
             QPainterPath p;
