@@ -799,8 +799,12 @@ int HostFileService::writeFileAtomic(const QString &path, const QByteArray &data
         return rt::fromErrno(err);
     if (const int err = writeAll(temp.fd(), data.constData(), data.size()))
         return rt::fromErrno(err);
-    if (exists)
+    if (exists) {
+        // The new file takes the place of the old one: same owner (where we may say so) and mode.
+        if (::fchown(temp.fd(), st.st_uid, st.st_gid) != 0 && st.st_uid == ::geteuid())
+            ::fchown(temp.fd(), uid_t(-1), st.st_gid);
         ::fchmod(temp.fd(), st.st_mode & 07777);
+    }
     if (const int err = temp.finish())
         return rt::fromErrno(err);
     if (attributes > 0) {
