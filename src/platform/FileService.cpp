@@ -387,15 +387,20 @@ int HostFileService::listFiles(const QString &folder, std::vector<FolderFile> &o
 
     QString name;
     struct stat st;
-    while (const dirent *e = ::readdir(d)) {
+    for (;;) {
+        errno = 0;
+        const dirent *e = ::readdir(d);
+        if (!e)
+            break;
         if (isDotOrDotDot(e->d_name) || entryKind(fd, e, &st) != EntryKind::File)
             continue;
         if (!isExpressible(e->d_name, name))
             continue; // no Windows path names it: not a file of the folder to the tool
         out.push_back({name, windowsFolder + name, hostFolder + name, qint64(st.st_size)});
     }
+    const int err = errno;
     ::closedir(d);
-    return rt::Ok;
+    return rt::fromErrno(err);
 }
 
 int HostFileService::countSubFolders(const QString &folder, int &count)
@@ -414,13 +419,18 @@ int HostFileService::countSubFolders(const QString &folder, int &count)
         return rt::fromErrno(err);
     }
     QString name;
-    while (const dirent *e = ::readdir(d)) {
+    for (;;) {
+        errno = 0;
+        const dirent *e = ::readdir(d);
+        if (!e)
+            break;
         if (!isDotOrDotDot(e->d_name) && entryKind(fd, e, nullptr) == EntryKind::Folder
             && isExpressible(e->d_name, name))
             ++count;
     }
+    const int err = errno;
     ::closedir(d);
-    return rt::Ok;
+    return rt::fromErrno(err);
 }
 
 int HostFileService::createFolder(const QString &path)
