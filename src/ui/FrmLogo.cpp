@@ -4,6 +4,7 @@
 #include "ui/ImageBox.h"
 #include "ui/LogoList.h"
 #include "ui/Resources.h"
+#include "ui/SmallCheckBox.h"
 #include "ui/TabLabel.h"
 
 #include <QAction>
@@ -212,11 +213,11 @@ void FrmLogo::buildControls()
     cmdBrowser->setIconSize(QSize(m_twips.toPixelsX(390) - 4, m_twips.toPixelsY(270) - 4)
                                 .boundedTo(QSize(25, 25)));
 
-    chkStartup = new QCheckBox(client);
+    chkStartup = new SmallCheckBox(client);
     place(chkStartup, QStringLiteral("chkStartup"), {60, 2670, 180, 180});
-    chkWait = new QCheckBox(client);
+    chkWait = new SmallCheckBox(client);
     place(chkWait, QStringLiteral("chkWait"), {1850, 2670, 180, 180});
-    chkShutdown = new QCheckBox(client);
+    chkShutdown = new SmallCheckBox(client);
     place(chkShutdown, QStringLiteral("chkShutdown"), {3635, 2670, 180, 180});
     for (LogoSlot slot : AllSlots) {
         QCheckBox *check = slotCheck(slot);
