@@ -214,6 +214,10 @@ private:
     bool m_unloaded = false;
     qint64 m_progressPaintedAt = -1;
     int m_progressPaintedWidth = -1;
+
+    // --- renaming in place (ops/FrmLogoRename.cpp) ----------------------------------------
+    void endRename();
+    bool m_renameActive = false; // an edit was started and has not ended yet
 };
 
 } // namespace bg
