@@ -108,9 +108,9 @@ void FrmAbout::buildControls()
     lblAbout->setObjectName(QStringLiteral("lblAbout"));
     lblAbout->setGeometry(m_twips.toPixels({1515, 120, 2460, 375}));
     lblAbout->setFont(kaiFont(15.75));
-    lblAbout->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblAbout->setFrameStyle(QFrame::Box | QFrame::Plain);
-    lblAbout->setLineWidth(1);
+    lblAbout->setAlignment(Qt::AlignCenter);
+    // Its single-line border is black; the window paints it around the yellow caption.
+    lblAbout->setContentsMargins(1, 1, 1, 1);
     setTextColor(lblAbout, QColor(255, 255, 0));
 
     lblAbout2 = new QLabel(this);
@@ -175,6 +175,8 @@ void FrmAbout::paintEvent(QPaintEvent *event)
     painter.drawLine(left, dark, right, dark);
     painter.setPen(QColor(255, 255, 255));
     painter.drawLine(left, light, right, light);
+    painter.setPen(Qt::black);
+    painter.drawRect(lblAbout->geometry().adjusted(0, 0, -1, -1));
 }
 
 bool FrmAbout::eventFilter(QObject *watched, QEvent *event)
