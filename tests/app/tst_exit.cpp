@@ -1,0 +1,263 @@
+// Closing the main window: questions about changed folders, the checks, the settings save.
+#include "platform/PrivateProfile.h"
+#include "platform/RuntimeError.h"
+#include "support/FaultInjectingFileService.h"
+#include "support/WindowFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace bg;
+using namespace bg::test;
+using Box = ScriptedDesktop::Box;
+
+namespace {
+
+Box question(const QString &slotWord)
+{
+    return {slotWord + QStringLiteral("路徑已改變，儲存剛剛的設定？"), mb::ExclamationYesNoCancel,
+            QStringLiteral("Bootgallery")};
+}
+const Box NoLogos{QStringLiteral("您所設定的目錄並沒有任何LOGO可供更換，請重新設定!!"), mb::Critical,
+                  QStringLiteral("設定錯誤")};
+const Box RootOfC{QStringLiteral("此目錄沒有足夠的LOGO可供更換，請重新指定目錄!!"), mb::Critical,
+                  QStringLiteral("設定錯誤")};
+
+const QString OldFile = QStringLiteral("[SplashwheelSet]\r\nStart_Path=C:\\Old\\\r\n"
+                                       "Start_Checked=False\r\nWait_Checked=True\r\n"
+                                       "PopUp=False\r\nMethod=Big\r\n");
+
+} // namespace
+
+class TestExit : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FaultInjectingFileService> faulty;
+    std::unique_ptr<WindowFixture> f;
+
+    void start(const QString &settings, bool withFaults = false)
+    {
+        QVERIFY(f->tmp.isValid());
+        if (!settings.isEmpty())
+            f->writeSettings(settings);
+        if (withFaults) {
+            faulty = std::make_unique<FaultInjectingFileService>(f->tmp.files());
+            f->services.reset(new Services{f->tmp.prefix(), *faulty, f->desktop, f->pictures,
+                                           f->services->programFolder, QString(), false});
+        }
+        QVERIFY(f->load().showWindow);
+        f->desktop.clear();
+    }
+    // Points the open slot at a folder, as Enter in the path box does.
+    void pointAt(const QString &folder)
+    {
+        f->w().rescan(folder, false);
+        QVERIFY(f->w().state.folderChanged[size_t(index(f->w().state.currentSlot))]);
+    }
+    QString value(const QString &key)
+    {
+        PrivateProfile profile(f->tmp.files());
+        return profile.getText(QStringLiteral("SplashwheelSet"), key, QStringLiteral("<none>"),
+                               1024, QStringLiteral("C:\\WINDOWS\\SW.ini"));
+    }
+    bool unload()
+    {
+        bool cancel = false;
+        f->w().Form_Unload(cancel);
+        return cancel;
+    }
+
+private slots:
+    void init() { f = std::make_unique<WindowFixture>(); }
+    void cleanup()
+    {
+        f.reset(); // the window goes before the file service it uses
+        faulty.reset();
+    }
+
+    void freshFile_data()
+    {
+        QTest::addColumn<bool>("changeStartup");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("nothing changed")
+            << false
+            << QByteArray("[SplashwheelSet]\r\nStart_Checked=False\r\nWait_Checked=False\r\n"
+                          "Shutdown_Checked=False\r\nPopUp=True\r\nMethod=Random\r\n");
+        QTest::newRow("startup folder saved")
+            << true
+            << QByteArray("[SplashwheelSet]\r\nStart_Path=C:\\Logos\\\r\nStart_Checked=False\r\n"
+                          "Wait_Checked=False\r\nShutdown_Checked=False\r\nPopUp=True\r\n"
+                          "Method=Random\r\n");
+    }
+    // An unchanged slot without a folder is written "False" even when checked.
+    void freshFile()
+    {
+        QFETCH(bool, changeStartup);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(f->writeLogos(QStringLiteral("C:\\Logos\\"), {"a.bmp"}));
+        start(QString());
+        f->w().chkWait->setChecked(true);
+        f->w().chkShutdown->setChecked(true);
+        if (changeStartup) {
+            pointAt(QStringLiteral("C:\\Logos"));
+            f->desktop.answer(mb::AnswerYes);
+        }
+        QVERIFY(!unload());
+        QCOMPARE(f->settingsBytes(), bytes);
+        QCOMPARE(f->desktop.boxes,
+                 changeStartup ? QList<Box>{question("開機")} : QList<Box>{});
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("yes") << int(mb::AnswerYes) << false
+                             << "[SplashwheelSet]\r\nStart_Path=C:\\Logos\\\r\nStart_Checked=True\r\n"
+                                "Wait_Checked=False\r\nPopUp=True\r\nMethod=Little\r\n"
+                                "Shutdown_Checked=False\r\n";
+        QTest::newRow("no") << int(mb::AnswerNo) << false
+                            << "[SplashwheelSet]\r\nStart_Path=C:\\Old\\\r\nStart_Checked=False\r\n"
+                               "Wait_Checked=False\r\nPopUp=True\r\nMethod=Little\r\n"
+                               "Shutdown_Checked=False\r\n";
+        QTest::newRow("cancel") << int(mb::AnswerCancel) << true << OldFile;
+    }
+    void answers()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, cancelled);
+        QFETCH(QString, text);
+        QVERIFY(f->writeLogos(QStringLiteral("C:\\Old\\"), {"o.bmp"}));
+        QVERIFY(f->writeLogos(QStringLiteral("C:\\Logos\\"), {"a.bmp"}));
+        start(OldFile);
+        pointAt(QStringLiteral("C:\\Logos"));
+        f->w().chkStartup->setChecked(true);
+        f->w().optYes->setChecked(true);
+        f->w().mnuBig->setChecked(false);
+        f->w().mnuLittle->setChecked(true);
+        f->desktop.answer(answer);
+
+        QCOMPARE(unload(), cancelled);
+        QCOMPARE(f->desktop.boxes, QList<Box>{question("開機")});
+        QCOMPARE(QString::fromLatin1(f->settingsBytes()), text);
+        QCOMPARE(f->w().state.folderChanged[0], answer != mb::AnswerYes);
+    }
+
+    void folderChecks_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("withLogo");
+        QTest::addColumn<QString>("refusal"); // empty: accepted
+        QTest::newRow("no logos") << "C:\\Empty" << false << NoLogos.prompt;
+        QTest::newRow("C:\\") << "C:\\" << true << RootOfC.prompt;
+        QTest::newRow("c:\\") << "c:\\" << true << RootOfC.prompt;
+        QTest::newRow("D:\\") << "D:\\" << true << QString();
+    }
+    void folderChecks()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, withLogo);
+        QFETCH(QString, refusal);
+        QVERIFY(!f->tmp.addDrive(u'd').isEmpty());
+        QVERIFY(f->tmp.makeFolder(folder));
+        if (withLogo)
+            QVERIFY(f->writeLogo(folder.toUpper() + "a.bmp"));
+        start(QString());
+        pointAt(folder);
+        f->desktop.answer(mb::AnswerYes);
+
+        const bool refused = !refusal.isEmpty();
+        QCOMPARE(unload(), refused);
+        QList<Box> boxes{question("開機")};
+        if (refused)
+            boxes.append(refusal == NoLogos.prompt ? NoLogos : RootOfC);
+        QCOMPARE(f->desktop.boxes, boxes);
+        QCOMPARE(f->w().state.folderChanged[0], refused);
+        QCOMPARE(value("Start_Path"), refused ? QStringLiteral("<none>") : QStringLiteral("D:\\"));
+        QCOMPARE(value("Start_Checked"), refused ? QStringLiteral("<none>") : QStringLiteral("False"));
+        QCOMPARE(value("Method"), QStringLiteral("Random"));
+        if (refused)
+            QCOMPARE(f->w().txtPath->selectedText(), f->w().txtPath->text());
+    }
+
+    // The close through the File menu: both changed slots fail, two messages, the window stays;
+    // the next close, answered No twice, lets it go.
+    void twoFailingSlotsOneClose()
+    {
+        QVERIFY(f->tmp.makeFolder(QStringLiteral("C:\\Empty")));
+        QVERIFY(f->writeLogo(QStringLiteral("C:\\a.bmp")));
+        start(QString());
+        pointAt(QStringLiteral("C:\\Empty"));
+        f->w().lblWait_Click();
+        pointAt(QStringLiteral("C:\\"));
+        f->w().optNo->setChecked(true);
+        f->w().mnuRandom->setChecked(false);
+        f->w().mnuBig->setChecked(true);
+        f->w().show();
+        f->desktop.answer(mb::AnswerYes);
+        f->desktop.answer(mb::AnswerYes);
+
+        f->w().mnuClose_Click();
+
+        QVERIFY(f->w().isVisible());
+        QCOMPARE(f->desktop.boxes,
+                 (QList<Box>{question("開機"), NoLogos, question("等待關機"), RootOfC}));
+        QCOMPARE(f->w().txtPath->text(), QStringLiteral("C:\\"));
+        QCOMPARE(f->w().txtPath->selectedText(), QStringLiteral("C:\\"));
+        QCOMPARE(value("Start_Path"), QStringLiteral("<none>"));
+        QCOMPARE(value("Wait_Path"), QStringLiteral("<none>"));
+        QCOMPARE(value("Shutdown_Checked"), QStringLiteral("False"));
+        QCOMPARE(value("PopUp"), QStringLiteral("False"));
+        QCOMPARE(value("Method"), QStringLiteral("Big"));
+
+        f->desktop.clear();
+        f->desktop.answer(mb::AnswerNo);
+        f->desktop.answer(mb::AnswerNo);
+        f->w().mnuClose_Click();
+        QVERIFY(!f->w().isVisible());
+        QCOMPARE(f->desktop.boxes, (QList<Box>{question("開機"), question("等待關機")}));
+    }
+
+    // A folder the settings file did not take is not saved: the window stays open without a
+    // message, the old folder keeps its old flag, and the rest is written.
+    void folderNotWritten_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("diskRefuses");
+        QTest::newRow("not in code page 950") << QStringLiteral("C:\\로고") << false;
+        QTest::newRow("disk refuses") << QStringLiteral("C:\\Logos") << true;
+    }
+    void folderNotWritten()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, diskRefuses);
+        QVERIFY(f->writeLogos(QStringLiteral("C:\\Old\\"), {"o.bmp"}));
+        QVERIFY(f->writeLogos(folder + "\\", {"a.bmp"}));
+        start(OldFile, diskRefuses);
+        pointAt(folder);
+        f->w().chkStartup->setChecked(true);
+        if (diskRefuses)
+            faulty->failNthCallOf(QStringLiteral("writeFileAtomic"), 1, rt::PermissionDenied);
+        f->desktop.answer(mb::AnswerYes);
+
+        QVERIFY(unload());
+        QCOMPARE(f->desktop.boxes, QList<Box>{question("開機")});
+        QVERIFY(f->w().state.folderChanged[0]);
+        QCOMPARE(value("Start_Path"), QStringLiteral("C:\\Old\\"));
+        QCOMPARE(value("Start_Checked"), QStringLiteral("False"));
+        QCOMPARE(value("Shutdown_Checked"), QStringLiteral("False"));
+        QCOMPARE(value("Method"), QStringLiteral("Big"));
+
+        f->desktop.answer(mb::AnswerNo);
+        QVERIFY(!unload());
+        QVERIFY(f->w().state.folderChanged[0]);
+    }
+};
+
+QTEST_MAIN(TestExit)
+#include "tst_exit.moc"
