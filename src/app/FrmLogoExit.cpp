@@ -49,10 +49,14 @@ void FrmLogo::Form_Unload(bool &cancel)
             txtPath_GotFocus();
             continue;
         }
-        // A folder that did not reach the file is not saved: the slot stays changed, its old
-        // change-at-boot value stays with its old folder, and the window stays open so the
-        // choice is not lost (the next close asks again; No lets the window go).
+        // A folder that did not reach the file (a name the settings file's code page cannot
+        // hold, a disk that refuses the write) is not saved: the user is told, the slot stays
+        // changed with its old values in the file, and the window stays open so the choice is
+        // not lost silently (the next close asks again; No lets the window go).
         if (!settings.write(info.folderKey, state.slotFolders[i])) {
+            desktop.messageBox(info.slotWord +
+                                   QStringLiteral("路徑無法儲存到設定檔，請改用其它目錄名稱!!"),
+                               mb::Critical, QStringLiteral("設定錯誤"));
             cancel = true;
             txtPath_GotFocus();
             continue;

@@ -223,8 +223,8 @@ private slots:
         QCOMPARE(f->desktop.boxes, (QList<Box>{question("開機"), question("等待關機")}));
     }
 
-    // A folder the settings file did not take is not saved: the window stays open without a
-    // message, the old folder keeps its old flag, and the rest is written.
+    // A folder the settings file did not take is not saved: the user is told, the window stays
+    // open, the old folder keeps its old flag, and the rest is written.
     void folderNotWritten_data()
     {
         QTest::addColumn<QString>("folder");
@@ -246,7 +246,10 @@ private slots:
         f->desktop.answer(mb::AnswerYes);
 
         QVERIFY(unload());
-        QCOMPARE(f->desktop.boxes, QList<Box>{question("開機")});
+        QCOMPARE(f->desktop.boxes,
+                 (QList<Box>{question("開機"),
+                             Box{"開機路徑無法儲存到設定檔，請改用其它目錄名稱!!", mb::Critical,
+                                 "設定錯誤"}}));
         QVERIFY(f->w().state.folderChanged[0]);
         QCOMPARE(value("Start_Path"), QStringLiteral("C:\\Old\\"));
         QCOMPARE(value("Start_Checked"), QStringLiteral("False"));
