@@ -1,136 +1,69 @@
 // Deleting the selected logo file.
-#include "platform/RuntimeError.h"
 #include "support/FaultInjectingFileService.h"
 #include "support/WindowFixture.h"
 #include "ui/LogoList.h"
 
 #include <QAction>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace bg;
 using namespace bg::test;
-
-namespace {
-
-const QString Folder = QStringLiteral("C:\\Logos\\");
-
-ScriptedDesktop::Box question(const QString &name)
-{
-    return {QStringLiteral("確定要將 '") + name + QStringLiteral("' 刪除嗎？"), 324,
-            QStringLiteral("確認刪除檔案")};
-}
-
-} // namespace
+using Boxes = QList<ScriptedDesktop::Box>;
 
 class TestDelete : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<FaultInjectingFileService> faulty;
-    std::unique_ptr<WindowFixture> f;
-    std::unique_ptr<QSignalSpy> scans;
-
-    // Lists a.bmp, b.bmp, c.bmp and selects b.bmp.
-    void start(const QStringList &names = {"a.bmp", "b.bmp", "c.bmp"}, int selected = 1)
-    {
-        QVERIFY(f->tmp.isValid());
-        f->writeSettings(QStringLiteral("[SplashwheelSet]\nStart_Path=") + Folder + "\n");
-        QVERIFY(f->writeLogos(Folder, names));
-        QVERIFY(f->load().showWindow);
-        f->w().lstSys->setListIndex(selected);
-        scans = std::make_unique<QSignalSpy>(f->w().lstSys, &LogoList::entryChosen);
-    }
-    void useFaultyFiles()
-    {
-        faulty = std::make_unique<FaultInjectingFileService>(f->tmp.files());
-        f->services.reset(new Services{f->tmp.prefix(), *faulty, f->desktop, f->pictures,
-                                       f->services->programFolder, QString(), false});
-    }
-
 private slots:
-    void init() { f = std::make_unique<WindowFixture>(); }
-    void cleanup()
+    void deleteSelected_data()
     {
-        scans.reset();
-        f.reset();
-        faulty.reset();
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("setup"); // "", "read-only", "gone", "refused"
+        QTest::addColumn<QStringList>("after");
+        const QStringList abc{"a.bmp", "b.bmp", "c.bmp"};
+        QTest::newRow("no") << abc << int(mb::AnswerNo) << "" << abc;
+        QTest::newRow("yes") << abc << int(mb::AnswerYes) << "" << QStringList{"a.bmp", "c.bmp"};
+        QTest::newRow("read-only") << abc << int(mb::AnswerYes) << "read-only" << QStringList{"a.bmp", "c.bmp"};
+        QTest::newRow("already gone") << abc << int(mb::AnswerYes) << "gone" << QStringList{"a.bmp", "c.bmp"};
+        QTest::newRow("refused") << abc << int(mb::AnswerYes) << "refused" << abc;
+        QTest::newRow("last entry") << QStringList{"b.bmp"} << int(mb::AnswerYes) << "" << QStringList{};
     }
+    void deleteSelected()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(int, answer);
+        QFETCH(QString, setup);
+        QFETCH(QStringList, after);
+        WindowFixture f;
+        FaultInjectingFileService faulty(f.tmp.files());
+        faulty.failEveryCallOf("deleteFile", 70); // a file in use, a write-protected disk
+        if (setup == "refused")
+            f.services.reset(new Services{f.tmp.prefix(), faulty, f.desktop, f.pictures,
+                                          f.services->programFolder, {}, false});
+        f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
+        QVERIFY(f.writeLogos("C:\\Logos\\", names));
+        QVERIFY(f.load().showWindow);
+        f.w().lstSys->setListIndex(names.indexOf("b.bmp"));
+        QVERIFY(f.tmp.setReadOnly("C:\\Logos\\b.bmp", setup == "read-only"));
+        if (setup == "gone")
+            QVERIFY(QFile::remove(f.tmp.host("C:\\Logos\\b.bmp")));
+        int scans = 0;
+        connect(f.w().lstSys, &LogoList::entryChosen, this, [&scans] { ++scans; });
 
-    void answeredNoKeepsEverything()
-    {
-        start();
-        f->desktop.answer(mb::AnswerNo);
-        f->w().mnuDelete->trigger();
-        QCOMPARE(f->desktop.boxes, QList<ScriptedDesktop::Box>{question("b.bmp")});
-        QVERIFY(f->tmp.exists(Folder + "b.bmp"));
-        QCOMPARE(f->entries(), QStringList({"a.bmp", "b.bmp", "c.bmp"}));
-        QCOMPARE(scans->count(), 0);
-    }
+        f.desktop.answer(answer);
+        f.w().mnuDelete->trigger();
 
-    void answeredYesDeletes_data()
-    {
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("normal") << false;
-        QTest::newRow("read-only") << true;
-    }
-    void answeredYesDeletes()
-    {
-        QFETCH(bool, readOnly);
-        start();
-        QVERIFY(f->tmp.setReadOnly(Folder + "b.bmp", readOnly));
-        f->desktop.answer(mb::AnswerYes);
-        f->w().mnuDelete_Click();
-        QCOMPARE(f->desktop.boxes, QList<ScriptedDesktop::Box>{question("b.bmp")});
-        QVERIFY(!f->tmp.exists(Folder + "b.bmp"));
-        QCOMPARE(f->entries(), QStringList({"a.bmp", "c.bmp"}));
-        QCOMPARE(f->w().lstSys->listIndex(), 0);
-        QCOMPARE(scans->count(), 1);
-    }
-
-    void fileAlreadyGone()
-    {
-        start();
-        QVERIFY(QFile::remove(f->tmp.host(Folder + "b.bmp")));
-        f->desktop.answer(mb::AnswerYes);
-        f->w().mnuDelete_Click();
-        QCOMPARE(f->desktop.boxes, QList<ScriptedDesktop::Box>{question("b.bmp")});
-        QCOMPARE(f->entries(), QStringList({"a.bmp", "c.bmp"}));
-    }
-
-    void undeletableFile_data()
-    {
-        QTest::addColumn<int>("error");
-        QTest::newRow("in use") << int(rt::PermissionDenied);
-        QTest::newRow("other") << int(rt::PathFileAccess);
-    }
-    void undeletableFile()
-    {
-        QFETCH(int, error);
-        useFaultyFiles();
-        faulty->failEveryCallOf(QStringLiteral("deleteFile"), error);
-        start();
-        f->desktop.answer(mb::AnswerYes);
-        f->w().mnuDelete_Click();
-        const ScriptedDesktop::Box refused{
-            QStringLiteral("無法刪除 b.bmp: 存取被拒絕。\r\n\r\n請確定磁碟仍有可用空間且不是寫入保護，"
-                           "\r\n以及該檔案目前不是使用中。"),
-            16, QStringLiteral("刪除檔案發生錯誤")};
-        QCOMPARE(f->desktop.boxes, QList<ScriptedDesktop::Box>({question("b.bmp"), refused}));
-        QVERIFY(f->tmp.exists(Folder + "b.bmp"));
-        QCOMPARE(f->entries(), QStringList({"a.bmp", "b.bmp", "c.bmp"}));
-        QCOMPARE(f->w().lstSys->currentText(), QStringLiteral("b.bmp"));
-        QCOMPARE(scans->count(), 0);
-    }
-
-    void lastEntryLeavesAnEmptyList()
-    {
-        start({"only.bmp"}, 0);
-        f->desktop.answer(mb::AnswerYes);
-        f->w().mnuDelete_Click();
-        QVERIFY(f->entries().isEmpty());
-        QVERIFY(!f->w().mnuDelete->isEnabled());
-        QVERIFY(!f->w().mnuRename->isEnabled());
+        Boxes boxes{{"確定要將 'b.bmp' 刪除嗎？", 324, "確認刪除檔案"}};
+        if (setup == "refused")
+            boxes.append({"無法刪除 b.bmp: 存取被拒絕。\r\n\r\n請確定磁碟仍有可用空間且不是寫入保護，"
+                          "\r\n以及該檔案目前不是使用中。", 16, "刪除檔案發生錯誤"});
+        QCOMPARE(f.desktop.boxes, boxes);
+        QCOMPARE(f.entries(), after);
+        QCOMPARE(f.tmp.exists("C:\\Logos\\b.bmp"), after.contains("b.bmp"));
+        QCOMPARE(scans, answer == mb::AnswerYes && setup != "refused" && !after.isEmpty() ? 1 : 0);
+        QCOMPARE(f.w().mnuDelete->isEnabled(), !after.isEmpty());
+        f.window.reset(); // before the file service it uses
     }
 };
 
