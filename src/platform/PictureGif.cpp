@@ -246,6 +246,10 @@ QImage decodeGif(Bytes file)
     const int h = file.u16(8);
     if (!validDimension(w) || !validDimension(h) || qint64(w) * h > MaxDisplayPixels)
         return QImage();
+    // Checked first, so that a damaged file costs no image.
+    QSize size;
+    if (!verifyGif(file, size))
+        return QImage();
     QImage image(w, h, QImage::Format_ARGB32);
     if (image.isNull())
         return QImage();
