@@ -20,10 +20,10 @@ QString windowsFormOf(const Prefix &prefix, const QString &argument, const QStri
     if (argument.isEmpty() || isSwitch(argument))
         return argument;
     const QFileInfo info(QDir(currentDir), argument);
-    const bool absolute = QDir::isAbsolutePath(argument);
-    // A relative text is a path only when it names something; an absolute one also when its
-    // folder exists (a file the user mistyped is still a file, reported as missing later).
-    const bool isPath = info.exists() || info.isSymLink() || (absolute && info.dir().exists());
+    // Every argument but a switch names a file. It is taken as a host path when it names
+    // something or when its folder exists: a file the user mistyped keeps its name and is
+    // reported as missing later. Any other text stays as typed.
+    const bool isPath = info.exists() || info.isSymLink() || info.dir().exists();
     if (!isPath)
         return argument;
     const auto windows = prefix.toWindows(QDir::cleanPath(info.absoluteFilePath()));
