@@ -679,13 +679,13 @@ void GdiCanvas::text(QPointF reference, const QString &textIn, int options, cons
     m_painter.save();
     applyClip();
     m_painter.setBackgroundMode(Qt::TransparentMode); // the background box is painted below
-    if ((options & 2) && rect.isValid())
+    if ((options & 2) && !rect.normalized().isEmpty())
         m_painter.fillPath([&] {
             QPainterPath p;
             p.addRect(rect.normalized());
             return device.map(p);
         }(), m_dc.bkColor);
-    if ((options & 4) && rect.isValid()) {
+    if ((options & 4) && !rect.normalized().isEmpty()) {
         QPainterPath p;
         p.addRect(rect.normalized());
         m_painter.setClipPath(device.map(p), m_dc.clipped ? Qt::IntersectClip : Qt::ReplaceClip);
