@@ -69,7 +69,7 @@ void FrmLogoPreview::centre()
             return;
         area = screen->geometry();
     }
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
 }
 
 void FrmLogoPreview::showEvent(QShowEvent *event)
