@@ -132,7 +132,7 @@ QString Prefix::defaultRoot()
     if (!own.isEmpty())
         return QDir::cleanPath(QDir::current().absoluteFilePath(own));
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory specification ignores relative values.
+    // XDG base directories must be absolute; a relative value is ignored.
     if (data.isEmpty() || !QDir::isAbsolutePath(data))
         data = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(data + QStringLiteral("/bootgallery"));

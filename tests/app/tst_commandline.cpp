@@ -34,9 +34,9 @@ QStringList boxesOf(const test::ScriptedDesktop &desktop)
 
 // Files a row asks for, "kind:path;...": logo, other (another logo), readonly (another logo,
 // read-only), jpeg (320 x 400), sized (129,000 bytes, no picture), small (100 x 100), dir.
-bool makeFiles(WindowFixture &f, const QString &spec)
+bool makeFiles(WindowFixture &f, const QString &layout)
 {
-    for (const QString &item : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString &item : layout.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString kind = item.section(QLatin1Char(':'), 0, 0);
         const QString path = item.section(QLatin1Char(':'), 1);
         const bool ok = kind == "logo"    ? f.writeLogo(path)
