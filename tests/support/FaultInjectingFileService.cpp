@@ -88,7 +88,10 @@ bool FaultInjectingFileService::fileExists(const QString &path)
 
 int FaultInjectingFileService::listFiles(const QString &folder, std::vector<FolderFile> &out)
 {
-    return m_inner.listFiles(folder, out);
+    const int result = m_inner.listFiles(folder, out);
+    if (m_afterListing)
+        m_afterListing(folder);
+    return result;
 }
 
 int FaultInjectingFileService::countSubFolders(const QString &folder, int &count)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace bg::test {
 
 // A file service that passes every call to another one, but keeps a log of the calls that change
@@ -35,6 +37,12 @@ public:
     void failEveryCallOf(const QString &op, int error);
     // Forgets all planned failures (the log and the counters stay).
     void clearFaults();
+    // Runs after every folder listing, once the listing is made and before the caller sees it:
+    // lets a test change the folder between a listing and the work done with it.
+    void setAfterListing(std::function<void(const QString &folder)> hook)
+    {
+        m_afterListing = std::move(hook);
+    }
 
     // Number of changing calls made so far, failed ones included.
     int changingCalls() const { return m_count; }
@@ -82,6 +90,7 @@ private:
     QList<Call> m_log;
     QHash<QString, int> m_countOf;
     int m_count = 0;
+    std::function<void(const QString &)> m_afterListing;
 };
 
 } // namespace bg::test
