@@ -1,18 +1,20 @@
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
 #include "platform/RuntimeError.h"
-#include "support/FaultInjectingFileService.h"
 #include "support/TempPrefix.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <memory>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -20,7 +22,6 @@
 #include <unistd.h>
 
 using bg::FolderFile;
-using bg::test::FaultInjectingFileService;
 using bg::test::TempPrefix;
 namespace attr = bg::attr;
 namespace rt = bg::rt;
@@ -37,33 +38,14 @@ QByteArray enc(const QString &s)
 bool setImmutable(const QString &host, bool on)
 {
     const int fd = ::open(enc(host).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
     return ok;
 }
-
-class ImmutableGuard
-{
-public:
-    explicit ImmutableGuard(const QString &host) : m_host(host), m_set(setImmutable(host, true)) {}
-    ~ImmutableGuard()
-    {
-        if (m_set)
-            setImmutable(m_host, false);
-    }
-    bool isSet() const { return m_set; }
-
-private:
-    QString m_host;
-    bool m_set;
-};
 
 bool makeSocket(const QString &path)
 {
@@ -79,9 +61,23 @@ bool makeSocket(const QString &path)
     return ok;
 }
 
-QStringList leftovers(const QString &hostDir)
+// Every entry below a host folder with its kind, mode and content: equal snapshots mean nothing
+// was changed, added or left behind.
+QStringList snapshot(const QString &hostDir)
 {
-    return QDir(hostDir).entryList({QStringLiteral(".~bg*")}, QDir::Files | QDir::Hidden);
+    QStringList entries;
+    QDirIterator it(hostDir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        QFile file(info.filePath());
+        const QByteArray content = info.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll()
+                                                                                 : "-";
+        entries << QStringLiteral("%1 %2 %3").arg(info.filePath()).arg(int(info.permissions()))
+                       .arg(QString::fromLatin1(content.toHex()));
+    }
+    entries.sort();
+    return entries;
 }
 
 } // namespace
@@ -90,467 +86,361 @@ class TestFileService : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void existence();
-    void listingSkipsWhatIsNotAFile();
-    void countSubFolders();
-    void copyErrors();
-    void copyKeepsContentAndAttributes();
-    void copyReplacesAsAWhole();
-    void moveFile();
-    void moveErrors();
-    void replaceFile();
-    void acrossFileSystems();
-    void deleteFile();
-    void deleteFolder();
-    void immutableRefusals();
-    void dir_data();
-    void dir();
-    void readFile();
-    void writeFileAtomic();
-    void faultInjection();
-};
+    std::unique_ptr<TempPrefix> p;
+    bg::HostFileService *fs = nullptr;
 
-void TestFileService::existence()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\Logos\\a.bmp", "abc"));
-    QVERIFY(fs.folderExists("c:\\logos"));
-    QVERIFY(fs.folderExists("C:\\LOGOS\\"));
-    QVERIFY(!fs.folderExists("C:\\Logos\\a.bmp"));
-    QVERIFY(fs.fileExists("C:\\LOGOS\\A.BMP"));
-    QVERIFY(!fs.fileExists("C:\\Logos"));
-    QVERIFY(!fs.fileExists("Q:\\Logos\\a.bmp"));
-    QVERIFY(!fs.folderExists(""));
-    qint64 size = -1;
-    QCOMPARE(fs.fileLen("C:\\Logos\\a.bmp", size), rt::Ok);
-    QCOMPARE(size, 3);
-    QCOMPARE(fs.fileLen("C:\\Logos\\b.bmp", size), rt::FileNotFound);
-    QCOMPARE(fs.fileLen("C:\\Missing\\b.bmp", size), rt::PathNotFound);
-    QCOMPARE(fs.hostPath("C:\\logos\\A.bmp").value_or(QString()), p.driveC() + "/Logos/a.bmp");
-
-    QCOMPARE(fs.createFolder("C:\\Logos\\Showed\\"), rt::Ok);
-    QCOMPARE(fs.createFolder("C:\\logos\\SHOWED"), rt::FileAlreadyExists);
-    QCOMPARE(fs.createFolder("C:\\Missing\\Showed"), rt::PathNotFound);
-    QVERIFY(QFileInfo(p.driveC() + "/Logos/Showed").isDir());
-}
-
-void TestFileService::listingSkipsWhatIsNotAFile()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    const QString dir = p.driveC() + "/Logos";
-    QVERIFY(p.writeFile("C:\\Logos\\one.bmp", QByteArray(129, 'x')));
-    QVERIFY(p.writeFile("C:\\Logos\\two.BMP", "22"));
-    QVERIFY(p.makeFolder("C:\\Logos\\Showed"));
-    QVERIFY(QFile::link(dir + "/one.bmp", dir + "/link.bmp"));
-    QVERIFY(QFile::link(dir + "/gone.bmp", dir + "/dangling.bmp"));
-    QVERIFY(QFile::link(dir + "/loop2.bmp", dir + "/loop1.bmp"));
-    QVERIFY(QFile::link(dir + "/loop1.bmp", dir + "/loop2.bmp"));
-    QCOMPARE(::mkfifo(enc(dir + "/fifo.bmp").constData(), 0644), 0);
-    QVERIFY(makeSocket(dir + "/socket.bmp"));
-    // A name no Windows path can spell is not a file of the folder either.
-    QVERIFY(p.writeFile("C:\\Logos\\ok.bmp", "1"));
-    QVERIFY(QFile::rename(dir + "/ok.bmp", dir + "/a:b.bmp"));
-
-    QElapsedTimer timer;
-    timer.start();
-    std::vector<FolderFile> files;
-    QCOMPARE(p.files().listFiles("C:\\LOGOS", files), rt::Ok);
-    QStringList names;
-    for (const FolderFile &f : files) {
-        names.append(f.name);
-        QCOMPARE(f.path, "C:\\LOGOS\\" + f.name);
-        QCOMPARE(f.hostPath, dir + u'/' + f.name);
-        QCOMPARE(f.size, QFileInfo(f.hostPath).size());
+    int attributesOf(const QString &path)
+    {
+        int attributes = -1;
+        return fs->getAttr(path, attributes) == rt::Ok ? attributes : -1;
     }
-    names.sort();
-    QCOMPARE(names, (QStringList{"link.bmp", "one.bmp", "two.BMP"}));
 
-    // Nothing opens the FIFO: each of these would hang if it did.
-    QVERIFY(!p.files().fileExists("C:\\Logos\\fifo.bmp"));
-    QByteArray data;
-    QCOMPARE(p.files().readFile("C:\\Logos\\fifo.bmp", data, 1 << 20), rt::FileNotFound);
-    QCOMPARE(p.files().dir("C:\\Logos\\fifo.bmp", attr::Hidden | attr::System), QString());
-    qint64 size;
-    QCOMPARE(p.files().fileLen("C:\\Logos\\socket.bmp", size), rt::FileNotFound);
-    int attributes = -1;
-    QCOMPARE(p.files().getAttr("C:\\Logos\\fifo.bmp", attributes), rt::Ok);
-    QCOMPARE(attributes, 0);
-    QVERIFY(timer.elapsed() < 5000);
+private slots:
+    void init()
+    {
+        p = std::make_unique<TempPrefix>();
+        QVERIFY(p->isValid());
+        fs = &p->files();
+    }
+    void cleanup() { p.reset(); }
 
-    QCOMPARE(p.files().listFiles("C:\\Nowhere", files), rt::PathNotFound);
-    QVERIFY(files.empty());
-    QCOMPARE(p.files().listFiles("C:\\Logos\\one.bmp", files), rt::PathNotFound);
-}
+    // Each refusal leaves the disk exactly as it was.
+    void errors_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("error");
+        const auto row = [](const char *name, const char *op, const char *a, const char *b,
+                            int error) { QTest::newRow(name) << op << a << b << error; };
+        row("copy: missing source", "copy", "C:\\none.bmp", "C:\\Logos\\c.bmp", rt::FileNotFound);
+        row("copy: folder as source", "copy", "C:\\Logos", "C:\\Logos\\c.bmp", rt::FileNotFound);
+        row("copy: missing folder", "copy", "C:\\a.bmp", "C:\\Nowhere\\c.bmp", rt::PathNotFound);
+        row("copy: into missing folder", "copy", "C:\\a.bmp", "C:\\Nowhere\\", rt::PathNotFound);
+        row("copy: unknown drive", "copy", "C:\\a.bmp", "Q:\\c.bmp", rt::PathNotFound);
+        row("copy: no overwrite", "copy0", "C:\\a.bmp", "C:\\Logos\\B.BMP", rt::FileAlreadyExists);
+        row("copy: onto a folder", "copy", "C:\\a.bmp", "C:\\Logos\\Sub", rt::PermissionDenied);
+        row("copy: onto itself", "copy", "C:\\a.bmp", "C:\\A.BMP", rt::PermissionDenied);
+        row("copy: onto read-only", "copy", "C:\\a.bmp", "C:\\Logos\\ro.bmp", rt::PermissionDenied);
+        row("move: existing", "move", "C:\\a.bmp", "C:\\Logos\\B.bmp", rt::FileAlreadyExists);
+        row("move: onto itself", "move", "C:\\a.bmp", "C:\\a.bmp", rt::FileAlreadyExists);
+        row("move: onto a hard link", "move", "C:\\a.bmp", "C:\\hard.bmp", rt::FileAlreadyExists);
+        row("move: missing source", "move", "C:\\Logos\\none.bmp", "C:\\c.bmp", rt::FileNotFound);
+        row("move: missing source folder", "move", "C:\\No\\n.bmp", "C:\\c.bmp", rt::PathNotFound);
+        row("move: missing folder", "move", "C:\\a.bmp", "C:\\Nowhere\\c.bmp", rt::PathNotFound);
+        row("replace: missing source", "replace", "C:\\none.bmp", "C:\\a.bmp", rt::FileNotFound);
+        row("replace: missing folder", "replace", "C:\\a.bmp", "C:\\No\\L.SYS", rt::PathNotFound);
+        row("replace: a folder", "replace", "C:\\a.bmp", "C:\\WINDOWS", rt::PermissionDenied);
+        row("delete: read-only", "delete", "C:\\Logos\\ro.bmp", "", rt::PermissionDenied);
+        row("delete: missing", "delete-force", "C:\\none.bmp", "", rt::FileNotFound);
+        row("delete: missing folder", "delete-force", "C:\\Nowhere\\a.bmp", "", rt::PathNotFound);
+        row("delete: a folder", "delete-force", "C:\\Logos", "", rt::FileNotFound);
+        row("rmdir: not empty", "rmdir-force", "C:\\Logos\\Sub", "", rt::PermissionDenied);
+        row("rmdir: read-only", "rmdir", "C:\\Logos\\Locked", "", rt::PermissionDenied);
+        row("rmdir: missing", "rmdir-force", "C:\\Logos\\None", "", rt::PathNotFound);
+        row("rmdir: a file", "rmdir-force", "C:\\a.bmp", "", rt::PathNotFound);
+        row("mkdir: existing", "mkdir", "C:\\logos\\SUB", "", rt::FileAlreadyExists);
+        row("mkdir: missing parent", "mkdir", "C:\\Missing\\Showed", "", rt::PathNotFound);
+        row("length: missing", "length", "C:\\Logos\\c.bmp", "", rt::FileNotFound);
+        row("length: missing folder", "length", "C:\\Missing\\c.bmp", "", rt::PathNotFound);
+        row("length: socket", "length", "C:\\Logos\\socket", "", rt::FileNotFound);
+        row("read: larger than allowed", "read", "C:\\windows\\sw.INI", "17", rt::PathFileAccess);
+        row("read: missing", "read", "C:\\WINDOWS\\none.ini", "18", rt::FileNotFound);
+        row("read: a folder", "read", "C:\\WINDOWS", "18", rt::FileNotFound);
+        row("write: read-only", "write", "C:\\Logos\\ro.bmp", "", rt::PermissionDenied);
+        row("write: missing folder", "write", "C:\\Nowhere\\SW.ini", "", rt::PathNotFound);
+        row("write: a folder", "write", "C:\\WINDOWS", "", rt::PermissionDenied);
+        row("list: missing", "list", "C:\\Nowhere", "", rt::PathNotFound);
+        row("list: a file", "list", "C:\\a.bmp", "", rt::PathNotFound);
+        row("count: missing", "count", "C:\\Nowhere", "", rt::PathNotFound);
+    }
 
-void TestFileService::countSubFolders()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    const QString dir = p.driveC() + "/Logos";
-    QVERIFY(p.makeFolder("C:\\Logos\\Showed"));
-    QVERIFY(p.makeFolder("C:\\Logos\\Old"));
-    QVERIFY(p.writeFile("C:\\Logos\\a.bmp", "a"));
-    QVERIFY(QFile::link(dir + "/Old", dir + "/linked"));
-    QVERIFY(QFile::link(dir + "/none", dir + "/dangling"));
-    int count = -1;
-    QCOMPARE(p.files().countSubFolders("C:\\Logos\\", count), rt::Ok);
-    QCOMPARE(count, 3);
-    QCOMPARE(p.files().countSubFolders("C:\\Logos\\Showed", count), rt::Ok);
-    QCOMPARE(count, 0);
-    QCOMPARE(p.files().countSubFolders("C:\\Nowhere", count), rt::PathNotFound);
-}
+    void errors()
+    {
+        QFETCH(QString, op);
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, error);
+        QVERIFY(p->writeFile("C:\\a.bmp", "source"));
+        const QString a0 = p->host("C:\\a.bmp");
+        QCOMPARE(::link(enc(a0).constData(), enc(a0).replace("a.bmp", "hard.bmp").constData()), 0);
+        QVERIFY(p->writeFile("C:\\Logos\\b.bmp", "old"));
+        QVERIFY(p->writeFile("C:\\Logos\\ro.bmp", "read-only"));
+        QVERIFY(p->setReadOnly("C:\\Logos\\ro.bmp", true));
+        QVERIFY(p->writeFile("C:\\Logos\\Sub\\x.bmp", "x"));
+        QVERIFY(p->makeFolder("C:\\Logos\\Locked"));
+        QVERIFY(p->setReadOnly("C:\\Logos\\Locked", true));
+        QVERIFY(p->writeFile("C:\\WINDOWS\\SW.ini", "[SplashwheelSet]\r\n"));
+        QVERIFY(makeSocket(p->driveC() + "/Logos/socket"));
+        const QStringList before = snapshot(p->driveC());
 
-void TestFileService::copyErrors()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\a.bmp", "source"));
-    QVERIFY(p.writeFile("C:\\Logos\\b.bmp", "old"));
-    QVERIFY(p.makeFolder("C:\\Logos\\Sub"));
+        std::vector<FolderFile> files(1); // a failed listing leaves none
+        QByteArray data("stale");
+        qint64 size = 0;
+        int count = 0;
+        const int result = op == "copy"           ? fs->copyFile(a, b, true)
+                           : op == "copy0"        ? fs->copyFile(a, b, false)
+                           : op == "move"         ? fs->moveFile(a, b)
+                           : op == "replace"      ? fs->replaceFile(a, b)
+                           : op == "delete"       ? fs->deleteFile(a, false)
+                           : op == "delete-force" ? fs->deleteFile(a, true)
+                           : op == "rmdir"        ? fs->deleteFolder(a, false)
+                           : op == "rmdir-force"  ? fs->deleteFolder(a, true)
+                           : op == "mkdir"        ? fs->createFolder(a)
+                           : op == "length"       ? fs->fileLen(a, size)
+                           : op == "read"         ? fs->readFile(a, data, b.toLongLong())
+                           : op == "write"        ? fs->writeFileAtomic(a, "new")
+                           : op == "list"         ? fs->listFiles(a, files)
+                           : op == "count"        ? fs->countSubFolders(a, count)
+                                                  : -1;
+        QCOMPARE(result, error);
+        QCOMPARE(snapshot(p->driveC()), before);
+        QCOMPARE(files.size(), size_t(op == "list" ? 0 : 1));
+        if (op == "read")
+            QVERIFY(data.isEmpty());
+    }
 
-    QCOMPARE(fs.copyFile("C:\\missing.bmp", "C:\\Logos\\c.bmp", true), rt::FileNotFound);
-    QCOMPARE(fs.copyFile("C:\\Logos", "C:\\Logos\\c.bmp", true), rt::FileNotFound);
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\Nowhere\\c.bmp", true), rt::PathNotFound);
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\Nowhere\\", true), rt::PathNotFound);
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "Q:\\c.bmp", true), rt::PathNotFound);
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\Logos\\B.BMP", false), rt::FileAlreadyExists);
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\Logos\\Sub", true), rt::PermissionDenied);
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\A.BMP", true), rt::PermissionDenied);
-    QCOMPARE(p.readFile("C:\\a.bmp"), QByteArray("source"));
+    void existenceAndLength()
+    {
+        QVERIFY(p->writeFile("C:\\Logos\\a.bmp", "abc"));
+        QVERIFY(fs->folderExists("c:\\logos"));
+        QVERIFY(fs->folderExists("C:\\LOGOS\\"));
+        QVERIFY(!fs->folderExists("C:\\Logos\\a.bmp"));
+        QVERIFY(!fs->folderExists(""));
+        QVERIFY(fs->fileExists("C:\\LOGOS\\A.BMP"));
+        QVERIFY(!fs->fileExists("C:\\Logos"));
+        QVERIFY(!fs->fileExists("Q:\\Logos\\a.bmp"));
+        qint64 size = -1;
+        QCOMPARE(fs->fileLen("C:\\Logos\\a.bmp", size), rt::Ok);
+        QCOMPARE(size, 3);
+        QCOMPARE(fs->hostPath("C:\\logos\\A.bmp"), p->driveC() + "/Logos/a.bmp");
+        QCOMPARE(fs->createFolder("C:\\Logos\\Showed\\"), rt::Ok);
+        QVERIFY(QFileInfo(p->driveC() + "/Logos/Showed").isDir());
+        QByteArray data;
+        QCOMPARE(fs->readFile("C:\\logos\\a.BMP", data, 3), rt::Ok);
+        QCOMPARE(data, QByteArray("abc"));
+        QVERIFY(p->writeFile("C:\\empty", ""));
+        QCOMPARE(fs->readFile("C:\\empty", data, 0), rt::Ok);
+        QVERIFY(data.isEmpty());
+    }
 
-    // Read-only is the missing write bit, refused even for a user the kernel lets write.
-    QVERIFY(p.setReadOnly("C:\\Logos\\b.bmp", true));
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\Logos\\b.bmp", true), rt::PermissionDenied);
-    QCOMPARE(p.readFile("C:\\Logos\\b.bmp"), QByteArray("old"));
-    QVERIFY(leftovers(p.driveC() + "/Logos").isEmpty());
-}
+    // Links to files count; FIFOs, sockets, dangling or looping links and names no Windows path
+    // can spell do not, and nothing opens the FIFO (each call below would hang if it did).
+    void listingSkipsWhatIsNotAFile()
+    {
+        const QString dir = p->driveC() + "/Logos";
+        QVERIFY(p->writeFile("C:\\Logos\\one.bmp", QByteArray(129, 'x')));
+        QVERIFY(p->writeFile("C:\\Logos\\two.BMP", "22"));
+        QVERIFY(p->writeFile("C:\\Logos\\Showed\\in.bmp", "3"));
+        QVERIFY(p->writeFile("C:\\Logos\\ok.bmp", "1"));
+        QVERIFY(QFile::rename(dir + "/ok.bmp", dir + "/a:b.bmp"));
+        QVERIFY(QFile::link(dir + "/one.bmp", dir + "/link.bmp"));
+        QVERIFY(QFile::link(dir + "/gone.bmp", dir + "/dangling.bmp"));
+        QVERIFY(QFile::link(dir + "/loop2.bmp", dir + "/loop1.bmp"));
+        QVERIFY(QFile::link(dir + "/loop1.bmp", dir + "/loop2.bmp"));
+        QVERIFY(QFile::link(dir + "/Showed", dir + "/linked"));
+        QCOMPARE(::mkfifo(enc(dir + "/fifo.bmp").constData(), 0644), 0);
+        QVERIFY(makeSocket(dir + "/socket.bmp"));
 
-void TestFileService::copyKeepsContentAndAttributes()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFileOfSize("C:\\Logos\\big.bmp", 3 << 20));
-    QVERIFY(p.makeFolder("C:\\Logos\\Showed"));
-    QCOMPARE(fs.setAttr("C:\\Logos\\big.bmp", attr::Hidden | attr::ReadOnly | attr::Archive), rt::Ok);
-    const QString sourceHost = p.host("C:\\Logos\\big.bmp");
-    const timespec old[2] = {{898747200, 0}, {898747200, 0}}; // 25 June 1998
-    QCOMPARE(::utimensat(AT_FDCWD, enc(sourceHost).constData(), old, 0), 0);
+        QElapsedTimer timer;
+        timer.start();
+        std::vector<FolderFile> files;
+        QCOMPARE(fs->listFiles("C:\\LOGOS", files), rt::Ok);
+        QStringList names;
+        for (const FolderFile &f : files) {
+            names.append(f.name);
+            QCOMPARE(f.path, "C:\\LOGOS\\" + f.name);
+            QCOMPARE(f.hostPath, dir + u'/' + f.name);
+            QCOMPARE(f.size, QFileInfo(f.hostPath).size());
+        }
+        names.sort();
+        QCOMPARE(names, (QStringList{"link.bmp", "one.bmp", "two.BMP"}));
+        QVERIFY(!fs->fileExists("C:\\Logos\\fifo.bmp"));
+        QByteArray data;
+        QCOMPARE(fs->readFile("C:\\Logos\\fifo.bmp", data, 1 << 20), rt::FileNotFound);
+        QCOMPARE(fs->dir("C:\\Logos\\fifo.bmp", attr::Hidden | attr::System), QString());
+        QCOMPARE(attributesOf("C:\\Logos\\fifo.bmp"), 0);
+        QVERIFY(timer.elapsed() < 5000);
 
-    // A destination ending in a backslash is a folder: the copy keeps the name.
-    QCOMPARE(fs.copyFile("C:\\Logos\\big.bmp", "C:\\Logos\\Showed\\", false), rt::Ok);
-    QCOMPARE(p.readFile("C:\\Logos\\Showed\\big.bmp"), p.readFile("C:\\Logos\\big.bmp"));
-    int attributes = 0;
-    QCOMPARE(fs.getAttr("C:\\Logos\\Showed\\big.bmp", attributes), rt::Ok);
-    QCOMPARE(attributes, attr::Hidden | attr::ReadOnly | attr::Archive);
-    QCOMPARE(QFileInfo(p.host("C:\\Logos\\Showed\\big.bmp")).lastModified().toSecsSinceEpoch(),
-             898747200);
+        // Folders and links to them count; the dangling link does not.
+        int count = -1;
+        QCOMPARE(fs->countSubFolders("C:\\Logos\\", count), rt::Ok);
+        QCOMPARE(count, 2);
+        QCOMPARE(fs->countSubFolders("C:\\Logos\\Showed", count), rt::Ok);
+        QCOMPARE(count, 0);
+    }
 
-    // Without attributes the copy has none either.
-    QVERIFY(p.writeFile("C:\\plain.bmp", "plain"));
-    QCOMPARE(fs.copyFile("C:\\plain.bmp", "C:\\Logos\\plain.bmp", false), rt::Ok);
-    QCOMPARE(fs.getAttr("C:\\Logos\\plain.bmp", attributes), rt::Ok);
-    QCOMPARE(attributes, 0);
-}
+    void copyKeepsContentAndAttributes()
+    {
+        QVERIFY(p->writeFileOfSize("C:\\Logos\\big.bmp", 3 << 20));
+        QVERIFY(p->makeFolder("C:\\Logos\\Showed"));
+        const int all = attr::Hidden | attr::ReadOnly | attr::Archive;
+        QCOMPARE(fs->setAttr("C:\\Logos\\big.bmp", all), rt::Ok);
+        const timespec old[2] = {{898747200, 0}, {898747200, 0}}; // 25 June 1998
+        QCOMPARE(::utimensat(AT_FDCWD, enc(p->host("C:\\Logos\\big.bmp")).constData(), old, 0), 0);
 
-void TestFileService::copyReplacesAsAWhole()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    QVERIFY(p.writeFile("C:\\new.bmp", "new content"));
-    QVERIFY(p.writeFile("C:\\Logos\\LOGO.SYS", "old"));
+        // A destination ending in a backslash is a folder: the copy keeps the name.
+        QCOMPARE(fs->copyFile("C:\\Logos\\big.bmp", "C:\\Logos\\Showed\\", false), rt::Ok);
+        QCOMPARE(p->readFile("C:\\Logos\\Showed\\big.bmp"), p->readFile("C:\\Logos\\big.bmp"));
+        QCOMPARE(attributesOf("C:\\Logos\\Showed\\big.bmp"), all);
+        QCOMPARE(QFileInfo(p->host("C:\\Logos\\Showed\\big.bmp")).lastModified().toSecsSinceEpoch(),
+                 898747200);
+        QVERIFY(p->writeFile("C:\\plain.bmp", "plain"));
+        QCOMPARE(fs->copyFile("C:\\plain.bmp", "C:\\Logos\\plain.bmp", false), rt::Ok);
+        QCOMPARE(attributesOf("C:\\Logos\\plain.bmp"), 0);
+    }
+
     // A reader holding the old file keeps reading the old content: it was replaced, not rewritten.
-    QFile reader(p.host("C:\\Logos\\LOGO.SYS"));
-    QVERIFY(reader.open(QIODevice::ReadOnly));
-    QCOMPARE(p.files().copyFile("C:\\new.bmp", "c:\\logos\\logo.sys", true), rt::Ok);
-    QCOMPARE(reader.readAll(), QByteArray("old"));
-    QCOMPARE(p.readFile("C:\\Logos\\LOGO.SYS"), QByteArray("new content"));
-    QCOMPARE(QDir(p.driveC() + "/Logos").entryList(QDir::Files | QDir::Hidden),
-             QStringList{"LOGO.SYS"});
-}
+    void copyReplacesAsAWhole()
+    {
+        QVERIFY(p->writeFile("C:\\new.bmp", "new content"));
+        QVERIFY(p->writeFile("C:\\Logos\\LOGO.SYS", "old"));
+        QFile reader(p->host("C:\\Logos\\LOGO.SYS"));
+        QVERIFY(reader.open(QIODevice::ReadOnly));
+        QCOMPARE(fs->copyFile("C:\\new.bmp", "c:\\logos\\logo.sys", true), rt::Ok);
+        QCOMPARE(reader.readAll(), QByteArray("old"));
+        QCOMPARE(p->readFile("C:\\Logos\\LOGO.SYS"), QByteArray("new content"));
+        QCOMPARE(QDir(p->driveC() + "/Logos").entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"LOGO.SYS"});
+    }
 
-void TestFileService::moveFile()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\Logos\\a.bmp", "a"));
-    QVERIFY(p.makeFolder("C:\\Logos\\Showed"));
-    QCOMPARE(fs.moveFile("C:\\Logos\\a.bmp", "C:\\Logos\\Showed\\"), rt::Ok);
-    QVERIFY(!p.exists("C:\\Logos\\a.bmp"));
-    QCOMPARE(p.readFile("C:\\Logos\\Showed\\a.bmp"), QByteArray("a"));
+    void moveAndReplace()
+    {
+        QVERIFY(p->writeFile("C:\\Logos\\a.bmp", "a"));
+        QVERIFY(p->makeFolder("C:\\Logos\\Showed"));
+        QCOMPARE(fs->moveFile("C:\\Logos\\a.bmp", "C:\\Logos\\Showed\\"), rt::Ok);
+        QVERIFY(!p->exists("C:\\Logos\\a.bmp"));
+        // A change of case is a rename, not an existing destination.
+        QCOMPARE(fs->moveFile("C:\\Logos\\Showed\\a.bmp", "C:\\Logos\\Showed\\A.BMP"), rt::Ok);
+        QCOMPARE(QDir(p->driveC() + "/Logos/Showed").entryList(QDir::Files), QStringList{"A.BMP"});
+        // A read-only file moves as on Windows.
+        QVERIFY(p->setReadOnly("C:\\Logos\\Showed\\A.BMP", true));
+        QCOMPARE(fs->moveFile("C:\\Logos\\Showed\\A.BMP", "C:\\Logos\\b.bmp"), rt::Ok);
+        QCOMPARE(p->readFile("C:\\Logos\\b.bmp"), QByteArray("a"));
 
-    // A change of case is a rename, not an existing destination.
-    QCOMPARE(fs.moveFile("C:\\Logos\\Showed\\a.bmp", "C:\\Logos\\Showed\\A.BMP"), rt::Ok);
-    QCOMPARE(QDir(p.driveC() + "/Logos/Showed").entryList(QDir::Files), QStringList{"A.BMP"});
-    QCOMPARE(fs.moveFile("C:\\Logos\\Showed\\A.BMP", "C:\\Logos\\Showed\\A.BMP"),
-             rt::FileAlreadyExists);
+        // replaceFile overwrites even a read-only destination, and renames to a new case.
+        QVERIFY(p->writeFile("C:\\LOGO.SYS", "old"));
+        QVERIFY(p->setReadOnly("C:\\LOGO.SYS", true));
+        QCOMPARE(fs->replaceFile("C:\\Logos\\b.bmp", "C:\\logo.sys"), rt::Ok);
+        QCOMPARE(p->readFile("C:\\LOGO.SYS"), QByteArray("a"));
+        QVERIFY(!p->exists("C:\\Logos\\b.bmp"));
+        QCOMPARE(fs->replaceFile("C:\\LOGO.SYS", "C:\\Logos\\y.bmp"), rt::Ok);
+        QCOMPARE(fs->replaceFile("C:\\Logos\\y.bmp", "C:\\Logos\\Y.bmp"), rt::Ok);
+        QCOMPARE(fs->replaceFile("C:\\Logos\\Y.bmp", "C:\\Logos\\Y.bmp"), rt::Ok);
+        QCOMPARE(QDir(p->driveC() + "/Logos").entryList(QDir::Files), QStringList{"Y.bmp"});
+        QCOMPARE(p->readFile("C:\\Logos\\Y.bmp"), QByteArray("a"));
+    }
 
-    // A read-only file moves as on Windows.
-    QVERIFY(p.setReadOnly("C:\\Logos\\Showed\\A.BMP", true));
-    QCOMPARE(fs.moveFile("C:\\Logos\\Showed\\A.BMP", "C:\\Logos\\b.bmp"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\Logos\\b.bmp"), QByteArray("a"));
-}
+    void acrossFileSystems()
+    {
+        QTemporaryDir other(QStringLiteral("/dev/shm/bootgallery-test-XXXXXX"));
+        struct stat a, b;
+        if (!other.isValid() || ::stat(enc(other.path()).constData(), &a) != 0
+            || ::stat(enc(p->driveC()).constData(), &b) != 0 || a.st_dev == b.st_dev)
+            QSKIP("no second file system (/dev/shm) beside the temporary directory");
+        QVERIFY(p->addDrive(u'd', other.path()));
+        QVERIFY(p->writeFile("C:\\a.bmp", "a"));
+        QCOMPARE(fs->setAttr("C:\\a.bmp", attr::ReadOnly), rt::Ok);
+        QCOMPARE(fs->moveFile("C:\\a.bmp", "D:\\a.bmp"), rt::Ok);
+        QVERIFY(!p->exists("C:\\a.bmp"));
+        QCOMPARE(p->readFile("D:\\a.bmp"), QByteArray("a"));
+        QVERIFY(attributesOf("D:\\a.bmp") & attr::ReadOnly);
 
-void TestFileService::moveErrors()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\Logos\\a.bmp", "a"));
-    QVERIFY(p.writeFile("C:\\Logos\\b.bmp", "b"));
-    QCOMPARE(fs.moveFile("C:\\Logos\\a.bmp", "C:\\Logos\\B.bmp"), rt::FileAlreadyExists);
-    QCOMPARE(fs.moveFile("C:\\Logos\\none.bmp", "C:\\Logos\\c.bmp"), rt::FileNotFound);
-    QCOMPARE(fs.moveFile("C:\\Nowhere\\none.bmp", "C:\\Logos\\c.bmp"), rt::PathNotFound);
-    QCOMPARE(fs.moveFile("C:\\Logos\\a.bmp", "C:\\Nowhere\\c.bmp"), rt::PathNotFound);
-    QCOMPARE(p.readFile("C:\\Logos\\a.bmp"), QByteArray("a"));
-    QCOMPARE(p.readFile("C:\\Logos\\b.bmp"), QByteArray("b"));
+        QVERIFY(p->writeFile("C:\\b.bmp", "b"));
+        QCOMPARE(fs->moveFile("D:\\a.bmp", "C:\\b.bmp"), rt::FileAlreadyExists);
+        QCOMPARE(fs->replaceFile("D:\\a.bmp", "C:\\b.bmp"), rt::Ok);
+        QCOMPARE(p->readFile("C:\\b.bmp"), QByteArray("a"));
+        QVERIFY(!p->exists("D:\\a.bmp"));
+        QVERIFY(QDir(p->driveC()).entryList({".~bg*"}, QDir::Files | QDir::Hidden).isEmpty());
+    }
 
-    // Another name of the same file exists too.
-    QVERIFY(::link(enc(p.host("C:\\Logos\\a.bmp")).constData(),
-                   enc(p.driveC() + "/Logos/hard.bmp").constData()) == 0);
-    QCOMPARE(fs.moveFile("C:\\Logos\\a.bmp", "C:\\Logos\\hard.bmp"), rt::FileAlreadyExists);
-}
+    void deleteFileAndFolder()
+    {
+        QVERIFY(p->writeFile("C:\\Logos\\Showed\\a.bmp", "a"));
+        QVERIFY(p->setReadOnly("C:\\Logos\\Showed\\a.bmp", true));
+        QCOMPARE(fs->deleteFile("C:\\logos\\showed\\A.BMP", true), rt::Ok);
+        QVERIFY(!p->exists("C:\\Logos\\Showed\\a.bmp"));
+        QVERIFY(p->setReadOnly("C:\\Logos\\Showed", true));
+        QCOMPARE(fs->deleteFolder("C:\\logos\\showed\\", true), rt::Ok);
+        QVERIFY(!p->exists("C:\\Logos\\Showed"));
+        QVERIFY(p->exists("C:\\Logos"));
+    }
 
-void TestFileService::replaceFile()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\Logos\\new.bmp", "new"));
-    QVERIFY(p.writeFile("C:\\LOGO.SYS", "old"));
-    QVERIFY(p.setReadOnly("C:\\LOGO.SYS", true));
-    QCOMPARE(fs.replaceFile("C:\\Logos\\new.bmp", "C:\\logo.sys"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\LOGO.SYS"), QByteArray("new"));
-    QVERIFY(!p.exists("C:\\Logos\\new.bmp"));
+    void immutableRefusals()
+    {
+        QVERIFY(p->writeFile("C:\\LOGO.SYS", "locked"));
+        QVERIFY(p->writeFile("C:\\new.bmp", "new"));
+        const QString host = p->host("C:\\LOGO.SYS");
+        if (!setImmutable(host, true))
+            QSKIP("the immutable flag cannot be set here (file system or missing capability)");
+        const auto unlock = qScopeGuard([&] { setImmutable(host, false); });
+        QCOMPARE(fs->deleteFile("C:\\LOGO.SYS", true), rt::PermissionDenied);
+        QCOMPARE(fs->moveFile("C:\\LOGO.SYS", "C:\\moved.sys"), rt::PermissionDenied);
+        QCOMPARE(fs->setAttr("C:\\LOGO.SYS", attr::Hidden), rt::PermissionDenied);
+        QCOMPARE(fs->writeFileAtomic("C:\\new.bmp", "rewritten"), rt::Ok);
+        QCOMPARE(p->readFile("C:\\LOGO.SYS"), QByteArray("locked"));
+    }
 
-    QVERIFY(p.writeFile("C:\\Logos\\x.bmp", "x"));
-    QCOMPARE(fs.replaceFile("C:\\Logos\\x.bmp", "C:\\Logos\\y.bmp"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\Logos\\y.bmp"), QByteArray("x"));
-    QCOMPARE(fs.replaceFile("C:\\Logos\\y.bmp", "C:\\Logos\\Y.bmp"), rt::Ok);
-    QCOMPARE(QDir(p.driveC() + "/Logos").entryList(QDir::Files), QStringList{"Y.bmp"});
-    QCOMPARE(fs.replaceFile("C:\\Logos\\Y.bmp", "C:\\Logos\\Y.bmp"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\Logos\\Y.bmp"), QByteArray("x"));
+    void dir_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("found");
+        const int h = attr::Hidden, s = attr::System, d = attr::Directory;
+        QTest::newRow("normal, mask 0") << "normal.bmp" << 0 << true;
+        QTest::newRow("read-only, mask 0") << "readonly.bmp" << 0 << true;
+        QTest::newRow("normal, folder mask") << "normal.bmp" << d << true;
+        QTest::newRow("hidden, mask 0") << "hidden.bmp" << 0 << false;
+        QTest::newRow("hidden, hidden mask") << "hidden.bmp" << h << true;
+        QTest::newRow("hidden, folder mask") << "hidden.bmp" << d << false;
+        QTest::newRow("system, hidden mask") << "system.bmp" << h << false;
+        QTest::newRow("system, system mask") << "system.bmp" << s << true;
+        QTest::newRow("hidden system, hidden mask") << "both.bmp" << h << false;
+        QTest::newRow("hidden system, both") << "both.bmp" << (h | s) << true;
+        QTest::newRow("folder, mask 0") << "Showed" << 0 << false;
+        QTest::newRow("folder, folder mask") << "Showed" << d << true;
+        QTest::newRow("hidden folder, folder mask") << "Secret" << d << false;
+        QTest::newRow("hidden folder, folder and hidden") << "Secret" << (d | h) << true;
+        QTest::newRow("missing") << "missing.bmp" << (d | h | s) << false;
+    }
 
-    QCOMPARE(fs.replaceFile("C:\\Logos\\none.bmp", "C:\\LOGO.SYS"), rt::FileNotFound);
-    QCOMPARE(fs.replaceFile("C:\\Logos\\Y.bmp", "C:\\Nowhere\\LOGO.SYS"), rt::PathNotFound);
-    QCOMPARE(fs.replaceFile("C:\\Logos\\Y.bmp", "C:\\WINDOWS"), rt::PermissionDenied);
-}
+    void dir()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, mask);
+        QFETCH(bool, found);
+        const int h = attr::Hidden, d = attr::Directory;
+        const std::pair<const char *, int> entries[] = {
+            {"normal.bmp", 0}, {"readonly.bmp", attr::ReadOnly}, {"hidden.bmp", h},
+            {"system.bmp", attr::System}, {"both.bmp", h | attr::System}, {"Showed", d},
+            {"Secret", d | h}};
+        for (const auto &[name, attributes] : entries) {
+            const QString path = "C:\\Logos\\" + QLatin1String(name);
+            QVERIFY(attributes & d ? p->makeFolder(path) : p->writeFile(path, "x"));
+            QCOMPARE(fs->setAttr(path, attributes & ~d), rt::Ok);
+        }
+        // Asked in upper case, answered as the disk spells it.
+        QCOMPARE(fs->dir("C:\\LOGOS\\" + entry.toUpper(), mask), found ? entry : QString());
+    }
 
-void TestFileService::acrossFileSystems()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    QTemporaryDir other(QStringLiteral("/dev/shm/bootgallery-test-XXXXXX"));
-    struct stat a, b;
-    if (!other.isValid() || ::stat(enc(other.path()).constData(), &a) != 0
-        || ::stat(enc(p.driveC()).constData(), &b) != 0 || a.st_dev == b.st_dev)
-        QSKIP("no second file system (/dev/shm) beside the temporary directory");
-    QVERIFY(p.addDrive(u'd', other.path()));
-    auto &fs = p.files();
-
-    QVERIFY(p.writeFile("C:\\a.bmp", "a"));
-    QCOMPARE(fs.setAttr("C:\\a.bmp", attr::ReadOnly), rt::Ok);
-    QCOMPARE(fs.moveFile("C:\\a.bmp", "D:\\a.bmp"), rt::Ok);
-    QVERIFY(!p.exists("C:\\a.bmp"));
-    QCOMPARE(p.readFile("D:\\a.bmp"), QByteArray("a"));
-    int attributes = 0;
-    QCOMPARE(fs.getAttr("D:\\a.bmp", attributes), rt::Ok);
-    QVERIFY(attributes & attr::ReadOnly);
-
-    QVERIFY(p.writeFile("C:\\b.bmp", "b"));
-    QCOMPARE(fs.moveFile("D:\\a.bmp", "C:\\b.bmp"), rt::FileAlreadyExists);
-    QCOMPARE(fs.replaceFile("D:\\a.bmp", "C:\\b.bmp"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\b.bmp"), QByteArray("a"));
-    QVERIFY(!p.exists("D:\\a.bmp"));
-    QVERIFY(leftovers(p.driveC()).isEmpty());
-}
-
-void TestFileService::deleteFile()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\Logos\\a.bmp", "a"));
-    QVERIFY(p.setReadOnly("C:\\Logos\\a.bmp", true));
-    QCOMPARE(fs.deleteFile("C:\\Logos\\a.bmp", false), rt::PermissionDenied);
-    QVERIFY(p.exists("C:\\Logos\\a.bmp"));
-    QCOMPARE(fs.deleteFile("C:\\logos\\A.BMP", true), rt::Ok);
-    QVERIFY(!p.exists("C:\\Logos\\a.bmp"));
-    QCOMPARE(fs.deleteFile("C:\\Logos\\a.bmp", true), rt::FileNotFound);
-    QCOMPARE(fs.deleteFile("C:\\Nowhere\\a.bmp", true), rt::PathNotFound);
-    QCOMPARE(fs.deleteFile("C:\\Logos", true), rt::FileNotFound);
-    QVERIFY(p.exists("C:\\Logos"));
-}
-
-void TestFileService::deleteFolder()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\Logos\\Showed\\a.bmp", "a"));
-    QCOMPARE(fs.deleteFolder("C:\\Logos\\Showed", true), rt::PermissionDenied);
-    QVERIFY(p.exists("C:\\Logos\\Showed\\a.bmp"));
-    QCOMPARE(fs.deleteFile("C:\\Logos\\Showed\\a.bmp", false), rt::Ok);
-    QVERIFY(p.setReadOnly("C:\\Logos\\Showed", true));
-    QCOMPARE(fs.deleteFolder("C:\\Logos\\Showed", false), rt::PermissionDenied);
-    QVERIFY(p.exists("C:\\Logos\\Showed"));
-    QCOMPARE(fs.deleteFolder("C:\\logos\\showed\\", true), rt::Ok);
-    QVERIFY(!p.exists("C:\\Logos\\Showed"));
-    QCOMPARE(fs.deleteFolder("C:\\Logos\\Showed", true), rt::PathNotFound);
-    QVERIFY(p.writeFile("C:\\Logos\\f.bmp", "f"));
-    QCOMPARE(fs.deleteFolder("C:\\Logos\\f.bmp", true), rt::PathNotFound);
-}
-
-void TestFileService::immutableRefusals()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QVERIFY(p.writeFile("C:\\LOGO.SYS", "locked"));
-    QVERIFY(p.writeFile("C:\\new.bmp", "new"));
-    ImmutableGuard guard(p.host("C:\\LOGO.SYS"));
-    if (!guard.isSet())
-        QSKIP("the immutable flag cannot be set here (file system or missing capability)");
-    QCOMPARE(fs.deleteFile("C:\\LOGO.SYS", true), rt::PermissionDenied);
-    QCOMPARE(fs.moveFile("C:\\LOGO.SYS", "C:\\moved.sys"), rt::PermissionDenied);
-    QCOMPARE(fs.setAttr("C:\\LOGO.SYS", attr::Hidden), rt::PermissionDenied);
-    QCOMPARE(fs.writeFileAtomic("C:\\new.bmp", "rewritten"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\LOGO.SYS"), QByteArray("locked"));
-}
-
-void TestFileService::dir_data()
-{
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<int>("mask");
-    QTest::addColumn<bool>("found");
-
-    const int h = attr::Hidden, s = attr::System, d = attr::Directory;
-    QTest::newRow("normal, mask 0") << "normal.bmp" << 0 << true;
-    QTest::newRow("read-only, mask 0") << "readonly.bmp" << 0 << true;
-    QTest::newRow("normal, folder mask") << "normal.bmp" << d << true;
-    QTest::newRow("hidden, mask 0") << "hidden.bmp" << 0 << false;
-    QTest::newRow("hidden, hidden mask") << "hidden.bmp" << h << true;
-    QTest::newRow("hidden, folder mask") << "hidden.bmp" << d << false;
-    QTest::newRow("system, hidden mask") << "system.bmp" << h << false;
-    QTest::newRow("system, system mask") << "system.bmp" << s << true;
-    QTest::newRow("hidden system, hidden mask") << "both.bmp" << h << false;
-    QTest::newRow("hidden system, both") << "both.bmp" << (h | s) << true;
-    QTest::newRow("folder, mask 0") << "Showed" << 0 << false;
-    QTest::newRow("folder, folder mask") << "Showed" << d << true;
-    QTest::newRow("hidden folder, folder mask") << "Secret" << d << false;
-    QTest::newRow("hidden folder, folder and hidden") << "Secret" << (d | h) << true;
-    QTest::newRow("missing") << "missing.bmp" << (d | h | s) << false;
-}
-
-void TestFileService::dir()
-{
-    QFETCH(QString, entry);
-    QFETCH(int, mask);
-    QFETCH(bool, found);
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    for (const char *name : {"normal.bmp", "readonly.bmp", "hidden.bmp", "system.bmp", "both.bmp"})
-        QVERIFY(p.writeFile(QStringLiteral("C:\\Logos\\") + QLatin1String(name), "x"));
-    QVERIFY(p.makeFolder("C:\\Logos\\Showed"));
-    QVERIFY(p.makeFolder("C:\\Logos\\Secret"));
-    QCOMPARE(fs.setAttr("C:\\Logos\\readonly.bmp", attr::ReadOnly), rt::Ok);
-    QCOMPARE(fs.setAttr("C:\\Logos\\hidden.bmp", attr::Hidden), rt::Ok);
-    QCOMPARE(fs.setAttr("C:\\Logos\\system.bmp", attr::System), rt::Ok);
-    QCOMPARE(fs.setAttr("C:\\Logos\\both.bmp", attr::Hidden | attr::System), rt::Ok);
-    QCOMPARE(fs.setAttr("C:\\Logos\\Secret", attr::Hidden), rt::Ok);
-
-    // Asked in upper case, answered as the disk spells it.
-    QCOMPARE(fs.dir("C:\\LOGOS\\" + entry.toUpper(), mask), found ? entry : QString());
-}
-
-void TestFileService::readFile()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    QVERIFY(p.writeFile("C:\\WINDOWS\\SW.ini", "[SplashwheelSet]\r\n"));
-    QByteArray data;
-    QCOMPARE(p.files().readFile("C:\\windows\\sw.INI", data, 1024), rt::Ok);
-    QCOMPARE(data, QByteArray("[SplashwheelSet]\r\n"));
-    QCOMPARE(p.files().readFile("C:\\WINDOWS\\SW.ini", data, 17), rt::PathFileAccess);
-    QVERIFY(data.isEmpty());
-    QCOMPARE(p.files().readFile("C:\\WINDOWS\\SW.ini", data, 18), rt::Ok);
-    QCOMPARE(p.files().readFile("C:\\WINDOWS\\none.ini", data, 18), rt::FileNotFound);
-    QCOMPARE(p.files().readFile("C:\\WINDOWS", data, 18), rt::FileNotFound);
-    QVERIFY(p.writeFile("C:\\empty", ""));
-    QCOMPARE(p.files().readFile("C:\\empty", data, 0), rt::Ok);
-    QVERIFY(data.isEmpty());
-}
-
-void TestFileService::writeFileAtomic()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    auto &fs = p.files();
-    QCOMPARE(fs.writeFileAtomic("C:\\WINDOWS\\SW.ini", "first"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\WINDOWS\\SW.ini"), QByteArray("first"));
-
-    // Mode and attributes of the file it replaces stay.
-    const QString host = p.host("C:\\WINDOWS\\SW.ini");
-    QVERIFY(QFile::setPermissions(host, QFile::ReadOwner | QFile::WriteOwner));
-    QCOMPARE(fs.setAttr("C:\\WINDOWS\\SW.ini", attr::Hidden), rt::Ok);
-    QCOMPARE(fs.writeFileAtomic("c:\\windows\\sw.ini", "second, longer"), rt::Ok);
-    QCOMPARE(p.readFile("C:\\WINDOWS\\SW.ini"), QByteArray("second, longer"));
-    struct stat st;
-    QCOMPARE(::stat(enc(host).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 07777, mode_t(0600));
-    int attributes = 0;
-    QCOMPARE(fs.getAttr("C:\\WINDOWS\\SW.ini", attributes), rt::Ok);
-    QCOMPARE(attributes, attr::Hidden);
-
-    QVERIFY(p.setReadOnly("C:\\WINDOWS\\SW.ini", true));
-    QCOMPARE(fs.writeFileAtomic("C:\\WINDOWS\\SW.ini", "third"), rt::PermissionDenied);
-    QCOMPARE(fs.writeFileAtomic("C:\\Nowhere\\SW.ini", "x"), rt::PathNotFound);
-    QCOMPARE(fs.writeFileAtomic("C:\\WINDOWS", "x"), rt::PermissionDenied);
-    QCOMPARE(p.readFile("C:\\WINDOWS\\SW.ini"), QByteArray("second, longer"));
-    QVERIFY(leftovers(p.driveC() + "/WINDOWS").isEmpty());
-}
-
-void TestFileService::faultInjection()
-{
-    TempPrefix p;
-    QVERIFY(p.isValid());
-    FaultInjectingFileService fs(p.files());
-    QVERIFY(p.writeFile("C:\\a.bmp", "a"));
-    fs.failNthCall(2, rt::DiskFull);
-    fs.failEveryCallOf("deleteFile", rt::PermissionDenied);
-    QCOMPARE(fs.createFolder("C:\\Logos"), rt::Ok);
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\Logos\\a.bmp", true), rt::DiskFull);
-    QVERIFY(!p.exists("C:\\Logos\\a.bmp"));
-    QCOMPARE(fs.copyFile("C:\\a.bmp", "C:\\Logos\\a.bmp", true), rt::Ok);
-    QVERIFY(fs.fileExists("C:\\Logos\\a.bmp"));
-    QCOMPARE(fs.deleteFile("C:\\a.bmp", true), rt::PermissionDenied);
-    QVERIFY(p.exists("C:\\a.bmp"));
-    fs.clearFaults();
-    fs.failNthCallOf("setAttr", 2, rt::PathFileAccess);
-    QCOMPARE(fs.setAttr("C:\\a.bmp", attr::Hidden), rt::Ok);
-    QCOMPARE(fs.setAttr("C:\\a.bmp", 0), rt::PathFileAccess);
-    QCOMPARE(fs.changingCalls(), 6);
-    QCOMPARE(fs.callsOf("copyFile"), 2);
-    QCOMPARE(fs.logLines(), (QStringList{
-                                "createFolder C:\\Logos",
-                                "copyFile C:\\a.bmp C:\\Logos\\a.bmp -> 61",
-                                "copyFile C:\\a.bmp C:\\Logos\\a.bmp",
-                                "deleteFile C:\\a.bmp -> 70",
-                                "setAttr C:\\a.bmp",
-                                "setAttr C:\\a.bmp -> 75",
-                            }));
-    QVERIFY(fs.log().at(1).injected);
-    int attributes = 0;
-    QCOMPARE(fs.getAttr("C:\\a.bmp", attributes), rt::Ok);
-    QCOMPARE(attributes, attr::Hidden);
-}
+    // The replaced file keeps its mode and attributes.
+    void writeFileAtomic()
+    {
+        QCOMPARE(fs->writeFileAtomic("C:\\WINDOWS\\SW.ini", "first"), rt::Ok);
+        QCOMPARE(p->readFile("C:\\WINDOWS\\SW.ini"), QByteArray("first"));
+        const QString host = p->host("C:\\WINDOWS\\SW.ini");
+        QVERIFY(QFile::setPermissions(host, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(fs->setAttr("C:\\WINDOWS\\SW.ini", attr::Hidden), rt::Ok);
+        QCOMPARE(fs->writeFileAtomic("c:\\windows\\sw.ini", "second, longer"), rt::Ok);
+        QCOMPARE(p->readFile("C:\\WINDOWS\\SW.ini"), QByteArray("second, longer"));
+        struct stat st;
+        QCOMPARE(::stat(enc(host).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0600));
+        QCOMPARE(attributesOf("C:\\WINDOWS\\SW.ini"), attr::Hidden);
+        QCOMPARE(QDir(p->driveC() + "/WINDOWS").entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"SW.ini"});
+    }
+};
 
 QTEST_MAIN(TestFileService)
 #include "tst_fileservice.moc"
