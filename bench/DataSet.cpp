@@ -244,7 +244,7 @@ void DataSetWriter::buildFamilies()
     }
 }
 
-QString DataSetWriter::uniqueName(SplitMix64 &rng, int index, const char *extension) const
+QString fileName(SplitMix64 &rng, int index, const char *extension)
 {
     QString word;
     if (rng.below(10) == 0) {
@@ -323,16 +323,16 @@ bool DataSetWriter::writeFolder(const QString &hostDir, const Mix &mix, Generate
             for (int k = 0; k < 16; ++k)
                 file[qsizetype(f.varyFrom + qint64(rng.below(std::uint64_t(f.varyTo - f.varyFrom))))] =
                     char(rng.below(256));
-            name = uniqueName(rng, index, rng.below(8) == 0 ? ".BMP" : ".bmp");
+            name = fileName(rng, index, rng.below(8) == 0 ? ".BMP" : ".bmp");
             break;
         }
         case Kind::JpegLogoSize:
             file = jpegWithComment(m_jpegLogoSize[rng.below(m_jpegLogoSize.size())], rng, 16, 3000);
-            name = uniqueName(rng, index, rng.below(4) == 0 ? ".jpeg" : ".jpg");
+            name = fileName(rng, index, rng.below(4) == 0 ? ".jpeg" : ".jpg");
             break;
         case Kind::Photo:
             file = jpegWithComment(m_photos[rng.below(m_photos.size())], rng, 16, 3000);
-            name = uniqueName(rng, index, rng.below(3) == 0 ? ".JPG" : ".jpg");
+            name = fileName(rng, index, rng.below(3) == 0 ? ".JPG" : ".jpg");
             break;
         case Kind::Lookalike: {
             // 129,xxx bytes that are no picture: programs, archives, data and misnamed files.
@@ -343,7 +343,7 @@ bool DataSetWriter::writeFolder(const QString &hostDir, const Mix &mix, Generate
             const char *head = heads[rng.below(4)];
             std::memcpy(file.data(), head, std::strlen(head));
             static const char *const exts[] = {".bmp", ".dat", ".sys", ".exe", ".zip"};
-            name = uniqueName(rng, index, exts[rng.below(5)]);
+            name = fileName(rng, index, exts[rng.below(5)]);
             break;
         }
         case Kind::Small: {
@@ -353,23 +353,23 @@ bool DataSetWriter::writeFolder(const QString &hostDir, const Mix &mix, Generate
                 file = f.bytes;
                 const int tail = int(rng.below(64));
                 file.append(m_noise.constData() + rng.below(4096), tail); // after IEND
-                name = uniqueName(rng, index, ".png");
+                name = fileName(rng, index, ".png");
             } else if (which == 3) {
                 file = m_noise.left(qsizetype(rng.below(4)));
-                name = uniqueName(rng, index, ".tmp");
+                name = fileName(rng, index, ".tmp");
             } else if (which < 8) {
                 const qint64 size = rng.between(2, 16384);
                 file = m_noise.mid(qint64(rng.below(std::uint64_t(m_noise.size() - size))), size);
                 file[0] = 'M';
                 file[1] = 'Z';
-                name = uniqueName(rng, index, rng.below(2) ? ".dll" : ".exe");
+                name = fileName(rng, index, rng.below(2) ? ".dll" : ".exe");
             } else {
                 const qint64 size = rng.between(1, 6000);
                 file.resize(size);
                 for (qint64 k = 0; k < size; ++k)
                     file[k] = (k % 61 == 60) ? '\n' : char('a' + rng.below(26));
                 static const char *const exts[] = {".txt", ".ini", ".htm", ".log"};
-                name = uniqueName(rng, index, exts[rng.below(4)]);
+                name = fileName(rng, index, exts[rng.below(4)]);
             }
             break;
         }

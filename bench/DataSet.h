@@ -32,6 +32,10 @@ private:
     std::uint64_t m_state;
 };
 
+// A file name as collections have them (mixed case, Chinese words, varied numbering), unique
+// by its index.
+QString fileName(SplitMix64 &rng, int index, const char *extension);
+
 // How many files of each kind a folder holds. The standard mix per 10,000 files: 1,000 logos
 // (8-bit 320 x 400 BMP, 129,078 bytes), 500 24-bit 320 x 400 BMPs, 500 320 x 400 JPEGs,
 // 2,000 640 x 480 JPEG photos, 1,000 non-pictures of 129,xxx bytes and 5,000 small files.
@@ -88,7 +92,6 @@ private:
     };
 
     void buildFamilies();
-    QString uniqueName(SplitMix64 &rng, int index, const char *extension) const;
     QByteArray jpegWithComment(const Family &family, SplitMix64 &rng, int commentMin,
                                int commentMax) const;
 

@@ -217,7 +217,30 @@ GapResult measureGaps(const std::function<void()> &work)
     }
     consider(last, end);
     result.longestMs = double(longest) / 1e6;
+    result.totalMs = double(end - begin) / 1e6;
     return result;
+}
+
+qint64 fillList(const QStringList &names, QSize listSize)
+{
+    bg::LogoList list;
+    list.resize(listSize);
+    list.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!(list.windowHandle() && list.windowHandle()->isExposed()) && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+
+    clock.restart();
+    for (const QString &name : names) {
+        list.addEntry(name);
+        QCoreApplication::processEvents();
+    }
+    list.flush();
+    const std::vector<double> widths = list.entryWidths();
+    const qint64 ns = clock.nsecsElapsed();
+    return widths.size() == size_t(names.size()) ? ns : -1;
 }
 
 FloorResult floorScan(const QString &hostDir, const bg::PictureLoader &header)

@@ -6,6 +6,7 @@
 #include "Harness.h"
 
 #include "ui/FrmLogo.h"
+#include "ui/LogoList.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -403,6 +404,31 @@ int main(int argc, char **argv)
         startupBoxes = std::max(startupBoxes, out->at(4).toInt());
     }
     allCorrect = allCorrect && startupCorrect;
+
+    // --- the list alone: names merged into the sorted list while events run ---------------------
+    struct ListFill
+    {
+        int names;
+        std::vector<double> ms;
+    };
+    std::vector<ListFill> listFills;
+    for (int n : {5000, 50000}) {
+        SplitMix64 nameRng(seed ^ 0x5EED11575ull);
+        QStringList names;
+        names.reserve(n);
+        for (int i = 0; i < n; ++i)
+            names.append(fileName(nameRng, i, ".bmp"));
+        ListFill fill{n, {}};
+        for (int run = 0; run < runs; ++run) {
+            say(QStringLiteral("list of %1 names: run %2 of %3").arg(n).arg(run + 1).arg(runs));
+            const qint64 ns = fillList(names, rig.window().lstSys->size());
+            if (ns < 0)
+                allCorrect = false;
+            else
+                fill.ms.push_back(double(ns) / 1e6);
+        }
+        listFills.push_back(fill);
+    }
     const double loadAfter = loadAverage();
 
     // --- report ----------------------------------------------------------------------------------
@@ -448,8 +474,8 @@ int main(int argc, char **argv)
     }
     for (const SetResult &r : results)
         t << "longest gap, " << r.files << " files: " << fmt(r.worstGap.longestMs) << " ms, after "
-          << r.worstGap.turnsBefore << " of " << r.turns << " event turns, from "
-          << fmt(r.worstGap.startsAtMs) << " ms into the scan of " << fmt(maximum(r.toolMs)) << " ms\n";
+          << r.worstGap.turnsBefore << " of " << r.worstGap.turns << " event turns, from "
+          << fmt(r.worstGap.startsAtMs) << " ms into the scan of " << fmt(r.worstGap.totalMs) << " ms\n";
     const double growth = set50k && set1k ? perFileUs(set50k) / perFileUs(set1k) : 0;
     if (set50k && set1k)
         t << "growth: time per file at 50,000 files / at 1,000 files = " << fmt(growth, 2) << "\n";
@@ -457,6 +483,14 @@ int main(int argc, char **argv)
         t << "peak resident memory, scan of " << m.files << " files (fresh process per run, VmHWM reset before the scan): "
           << fmt(median(m.peakMiB)) << " MiB, " << fmt(median(m.deltaMiB))
           << " MiB above the loaded window's" << (m.correct ? "" : " (a run FAILED)") << "\n";
+    for (const ListFill &fill : listFills)
+        t << "list filled with " << fill.names << " names, one per event turn, then measured: "
+          << fmt(median(fill.ms)) << " ms, " << fmt(median(fill.ms) * 1000.0 / fill.names, 2)
+          << " us per name\n";
+    const double listGrowth = listFills.size() == 2 && !listFills[0].ms.empty() && !listFills[1].ms.empty()
+        ? (median(listFills[1].ms) / listFills[1].names) / (median(listFills[0].ms) / listFills[0].names)
+        : 0;
+    t << "list growth: time per name at 50,000 / at 5,000 = " << fmt(listGrowth, 2) << "\n";
     const double startup = median(startupMs);
     t << "start-up with " << startupFolder.expectedLogos.size()
       << " logos in the Startup folder (construct + Form_Load + show until painted, fresh process): "
@@ -559,6 +593,15 @@ int main(int argc, char **argv)
             {QStringLiteral("sets"), sets},
             {QStringLiteral("growthPerFile50kOver1k"), growth},
             {QStringLiteral("memory"), mem},
+            {QStringLiteral("listFill"), [&] {
+                 QJsonArray a;
+                 for (const ListFill &fill : listFills)
+                     a.append(QJsonObject{{QStringLiteral("names"), fill.names},
+                                          {QStringLiteral("msMedian"), median(fill.ms)},
+                                          {QStringLiteral("usPerName"), median(fill.ms) * 1000.0 / fill.names}});
+                 return a;
+             }()},
+            {QStringLiteral("listGrowthPerName50kOver5k"), listGrowth},
             {QStringLiteral("startup"),
              QJsonObject{{QStringLiteral("logos"), int(startupFolder.expectedLogos.size())},
                          {QStringLiteral("msMedian"), startup},

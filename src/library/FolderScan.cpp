@@ -35,7 +35,8 @@ int FolderScanner::run(const QString &folder, const std::function<void(const QSt
                        const std::function<void(double)> &progress) const
 {
     std::vector<FolderFile> files;
-    if (m_files.listFiles(folder, files) != 0)
+    // Reading a large folder takes a while by itself: the window gets its turns meanwhile too.
+    if (m_files.listFilesPaced(folder, files, [this] { m_tester.pumpEvents(); }) != 0)
         return 0;
 
     double total = 0;
@@ -46,10 +47,10 @@ int FolderScanner::run(const QString &folder, const std::function<void(const QSt
     for (const FolderFile &file : files) {
         // A file whose size already rules it out cannot pass both tests, so its picture is not
         // opened; the window still gets its turn once per file, as with the picture test.
-        if (HasLogoFileSize(file.size) && m_tester.IsLogoFile(file))
-            found(file.name);
-        else if (!HasLogoFileSize(file.size))
+        if (!HasLogoFileSize(file.size))
             m_tester.pumpEvents();
+        else if (m_tester.IsLogoFile(file))
+            found(file.name);
         done += double(file.size);
         progress(total > 0 ? done * 100.0 / total : 100.0);
     }
@@ -59,9 +60,17 @@ int FolderScanner::run(const QString &folder, const std::function<void(const QSt
 ListWidth fitListWidth(const QStringList &entries,
                        const std::function<double(const QString &)> &measure)
 {
+    std::vector<double> widths;
+    widths.reserve(size_t(entries.size()));
+    for (const QString &entry : entries)
+        widths.push_back(measure(entry));
+    return fitListWidth(widths);
+}
+
+ListWidth fitListWidth(const std::vector<double> &widths)
+{
     long long widest = 0;
-    for (const QString &entry : entries) {
-        const double width = measure(entry);
+    for (const double width : widths) {
         if (width > double(widest))
             widest = static_cast<long long>(std::nearbyint(width));
     }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace bg {
 
@@ -21,9 +22,11 @@ struct FolderChoice
 FolderChoice confirmFolder(const QString &typed, const QString &slotFolder);
 
 // Lists the logos of one folder: one directory listing, used for both passes (sizes, then the
-// two tests, both made for every file). found() gets each logo's name as the disk spells it;
-// progress() gets the share of bytes examined after each file, 0 to 100 (100 for a folder whose
-// files hold no bytes at all).
+// two tests). A file whose size fails is not opened, which lists exactly what making both tests
+// on every file would. The window's events run once per file, and every few milliseconds while
+// a large folder is being read. found() gets each logo's name as the disk spells it; progress()
+// gets the share of bytes examined after each file, 0 to 100 (100 for a folder whose files hold
+// no bytes at all).
 class FolderScanner
 {
 public:
@@ -47,6 +50,8 @@ struct ListWidth
 };
 ListWidth fitListWidth(const QStringList &entries,
                        const std::function<double(const QString &)> &measure);
+// The same from the entries' widths, in list order.
+ListWidth fitListWidth(const std::vector<double> &widths);
 
 // "點兩下可設為" + phrase + "LOGO(共有" + n + "個LOGO)".
 QString listTooltip(const QString &listPhrase, int entries);

@@ -9,7 +9,6 @@
 #include "ui/LogoList.h"
 
 #include <QAction>
-#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -105,14 +104,8 @@ void FrmLogo::RefreshListStatus()
 
 void FrmLogo::FitListWidth()
 {
-    const QFontMetricsF metrics(lstSys->font());
-    QStringList entries;
-    const int count = lstSys->entryCount();
-    entries.reserve(count);
-    for (int row = 0; row < count; ++row)
-        entries.append(lstSys->entryText(row));
-    const ListWidth width =
-        fitListWidth(entries, [&metrics](const QString &text) { return metrics.horizontalAdvance(text); });
+    // The list measured each entry in its own font when the entry came in.
+    const ListWidth width = fitListWidth(lstSys->entryWidths());
     tag = width.tag;
     lstSys->setHorizontalExtent(width.extent);
 }

@@ -4,6 +4,7 @@
 #include "platform/Prefix.h"
 #include "platform/RuntimeError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -367,6 +368,12 @@ bool HostFileService::fileExists(const QString &path)
 
 int HostFileService::listFiles(const QString &folder, std::vector<FolderFile> &out)
 {
+    return listFilesPaced(folder, out, {});
+}
+
+int HostFileService::listFilesPaced(const QString &folder, std::vector<FolderFile> &out,
+                                    const std::function<void()> &pace)
+{
     out.clear();
     const auto host = m_prefix.toHost(folder);
     if (!host)
@@ -385,9 +392,24 @@ int HostFileService::listFiles(const QString &folder, std::vector<FolderFile> &o
         windowsFolder += u'\\';
     const QString hostFolder = host->endsWith(u'/') ? *host : *host + u'/';
 
+    // Each entry costs a stat; the clock is looked at every few dozen entries.
+    constexpr int PaceCheckEntries = 64;
+    constexpr qint64 PaceMs = 8;
+    QElapsedTimer sincePace;
+    if (pace)
+        sincePace.start();
+    int uncheckedEntries = 0;
+
     QString name;
     struct stat st;
     for (;;) {
+        if (pace && ++uncheckedEntries == PaceCheckEntries) {
+            uncheckedEntries = 0;
+            if (sincePace.hasExpired(PaceMs)) {
+                pace();
+                sincePace.start();
+            }
+        }
         errno = 0;
         const dirent *e = ::readdir(d);
         if (!e)

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace bg {
 
 LogoList::LogoList(QWidget *parent) : QListView(parent), m_model(new LogoListModel(this))
@@ -25,7 +27,6 @@ LogoList::LogoList(QWidget *parent) : QListView(parent), m_model(new LogoListMod
     setDropIndicatorShown(false);
 
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(16);
     connect(&m_flushTimer, &QTimer::timeout, this, &LogoList::flush);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &LogoList::scrolled);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &LogoList::scrolled);
@@ -34,6 +35,7 @@ LogoList::LogoList(QWidget *parent) : QListView(parent), m_model(new LogoListMod
 
 void LogoList::updateRowSize()
 {
+    m_model->setMeasureFont(font());
     m_rowHeight = fontMetrics().height();
     m_model->setRowSize(QSize(m_extent, m_rowHeight));
 }
@@ -54,8 +56,13 @@ void LogoList::clearEntries()
 void LogoList::addEntry(const QString &name)
 {
     m_model->add(name);
-    if (!m_flushTimer.isActive())
-        m_flushTimer.start();
+    if (!m_flushTimer.isActive()) {
+        // Each merge makes the view lay out every row again, so merges come further apart as
+        // the list grows: one frame for short lists, up to a quarter second for huge ones. The
+        // work of merging then stays a small share of a scan, whatever the folder holds.
+        const int rows = m_model->count();
+        m_flushTimer.start(std::min(16 + rows / 500, 250));
+    }
 }
 
 void LogoList::flush()
@@ -70,20 +77,14 @@ void LogoList::flush()
     const QString topName = top >= 0 && top < m_model->count() ? m_model->text(top) : QString();
     m_settingIndex = true;
     m_model->flush();
-    auto rowOf = [this](const QString &name) {
-        for (int row = 0; row < m_model->count(); ++row)
-            if (m_model->text(row) == name)
-                return row;
-        return -1;
-    };
     if (!currentName.isNull()) {
-        const int row = rowOf(currentName);
+        const int row = m_model->rowOf(currentName);
         if (row >= 0)
             setCurrentIndex(m_model->index(row));
     }
     m_settingIndex = false;
     if (!topName.isNull())
-        setTopIndex(rowOf(topName));
+        setTopIndex(m_model->rowOf(topName));
 }
 
 int LogoList::entryCount()
@@ -96,6 +97,15 @@ QString LogoList::entryText(int row)
 {
     flush();
     return row >= 0 && row < m_model->count() ? m_model->text(row) : QString();
+}
+
+std::vector<double> LogoList::entryWidths()
+{
+    flush();
+    std::vector<double> widths(size_t(m_model->count()));
+    for (int row = 0; row < m_model->count(); ++row)
+        widths[size_t(row)] = m_model->width(row);
+    return widths;
 }
 
 QString LogoList::currentText()

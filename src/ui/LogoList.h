@@ -3,13 +3,15 @@
 #include <QListView>
 #include <QTimer>
 
+#include <vector>
+
 namespace bg {
 
 class LogoListModel;
 
 // The logo list: a sorted, single-selection list box with the list-box operations the window
 // uses (current index, top index, item from point, horizontal extent). Names added during a
-// scan are merged in batches, at most every few milliseconds.
+// scan are merged in batches, a frame apart for short lists and further apart for long ones.
 class LogoList : public QListView
 {
     Q_OBJECT
@@ -23,6 +25,8 @@ public:
 
     int entryCount();
     QString entryText(int row);
+    // The width of each entry's text in the list's font, in pixels, in list order.
+    std::vector<double> entryWidths();
     // The selected entry's text, or empty when nothing is selected.
     QString currentText();
     int listIndex();

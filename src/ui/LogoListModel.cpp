@@ -12,9 +12,9 @@ LogoListModel::LogoListModel(QObject *parent)
     m_collator.setNumericMode(false);
 }
 
-LogoListModel::Entry LogoListModel::makeEntry(const QString &name) const
+LogoListModel::EntryPtr LogoListModel::makeEntry(const QString &name) const
 {
-    return Entry{name, m_collator.sortKey(name)};
+    return std::make_unique<Entry>(Entry{name, m_collator.sortKey(name), -1.0});
 }
 
 bool LogoListModel::entryLess(const Entry &a, const Entry &b)
@@ -29,19 +29,23 @@ bool LogoListModel::entryLess(const Entry &a, const Entry &b)
 
 bool LogoListModel::lessThan(const QString &a, const QString &b) const
 {
-    return entryLess(makeEntry(a), makeEntry(b));
+    return entryLess(*makeEntry(a), *makeEntry(b));
 }
 
 void LogoListModel::add(const QString &name)
 {
-    m_pending.push_back(makeEntry(name));
+    // Measured now, spread over the scan that adds the names, rather than all at its end.
+    EntryPtr entry = makeEntry(name);
+    if (m_metrics)
+        entry->width = m_metrics->horizontalAdvance(name);
+    m_pending.push_back(std::move(entry));
 }
 
 void LogoListModel::flush()
 {
     if (m_pending.empty())
         return;
-    std::stable_sort(m_pending.begin(), m_pending.end(), entryLess);
+    std::stable_sort(m_pending.begin(), m_pending.end(), ptrLess);
     if (m_rows.empty()) {
         beginInsertRows(QModelIndex(), 0, int(m_pending.size()) - 1);
         m_rows.swap(m_pending);
@@ -49,11 +53,19 @@ void LogoListModel::flush()
         m_pending.clear();
         return;
     }
-    std::vector<Entry> merged;
+    // A batch is small next to the rows: each new name looks for its place by binary search from
+    // the previous one's, and the rows in between are moved over without being compared. Rows
+    // come before new names that compare equal, as in a stable merge.
+    std::vector<EntryPtr> merged;
     merged.reserve(m_rows.size() + m_pending.size());
-    std::merge(std::make_move_iterator(m_rows.begin()), std::make_move_iterator(m_rows.end()),
-               std::make_move_iterator(m_pending.begin()),
-               std::make_move_iterator(m_pending.end()), std::back_inserter(merged), entryLess);
+    auto from = m_rows.begin();
+    for (EntryPtr &entry : m_pending) {
+        const auto to = std::upper_bound(from, m_rows.end(), entry, ptrLess);
+        merged.insert(merged.end(), std::make_move_iterator(from), std::make_move_iterator(to));
+        merged.push_back(std::move(entry));
+        from = to;
+    }
+    merged.insert(merged.end(), std::make_move_iterator(from), std::make_move_iterator(m_rows.end()));
     m_pending.clear();
     // The view keeps its current entry by name across this reset (LogoList::flush).
     beginResetModel();
@@ -69,6 +81,34 @@ void LogoListModel::clear()
     beginResetModel();
     m_rows.clear();
     endResetModel();
+}
+
+int LogoListModel::rowOf(const QString &name) const
+{
+    if (m_rows.empty())
+        return -1;
+    const EntryPtr probe = makeEntry(name);
+    const auto first = std::lower_bound(m_rows.begin(), m_rows.end(), probe, ptrLess);
+    if (first != m_rows.end() && (*first)->name == name)
+        return int(first - m_rows.begin());
+    return -1;
+}
+
+void LogoListModel::setMeasureFont(const QFont &font)
+{
+    m_metrics.emplace(font);
+    for (const EntryPtr &entry : m_rows)
+        entry->width = -1;
+    for (const EntryPtr &entry : m_pending)
+        entry->width = -1;
+}
+
+double LogoListModel::width(int row) const
+{
+    Entry &entry = *m_rows[size_t(row)];
+    if (entry.width < 0)
+        entry.width = m_metrics ? m_metrics->horizontalAdvance(entry.name) : 0.0;
+    return entry.width;
 }
 
 void LogoListModel::removeAt(int row)
@@ -101,7 +141,7 @@ QVariant LogoListModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_rows[size_t(index.row())].name;
+        return m_rows[size_t(index.row())]->name;
     case Qt::SizeHintRole:
         return m_rowSize;
     default:

@@ -1,6 +1,6 @@
 // The fast scan must give exactly what the slow one would: the header-first picture test against
 // a full decode, the window's scan against a brute-force walk of the folder, and the list that
-// merges found names in batches against a plain sort.
+// merges found names in batches against a plain sort, with the widths it measures on the way.
 #include "core/LogoTests.h"
 #include "platform/PictureLoader.h"
 #include "support/PictureFactory.h"
@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
@@ -219,6 +221,21 @@ void TestScanAgreement::listStaysSortedAndComplete()
     std::sort(sortedNames.begin(), sortedNames.end(),
               [&model](const QString &a, const QString &b) { return model.lessThan(a, b); });
     QCOMPARE(listed, sortedNames);
+
+    // The widths measured as the names came in, and again after the font changed.
+    const std::vector<double> before = list.entryWidths();
+    QCOMPARE(int(before.size()), list.entryCount());
+    const QFontMetricsF metrics(list.font());
+    for (int i = 0; i < list.entryCount(); ++i)
+        QCOMPARE(before[size_t(i)], metrics.horizontalAdvance(listed[i]));
+    QFont larger = list.font();
+    larger.setPixelSize(QFontInfo(larger).pixelSize() * 2);
+    list.setFont(larger);
+    const std::vector<double> after = list.entryWidths();
+    const QFontMetricsF largerMetrics(list.font());
+    for (int i = 0; i < list.entryCount(); ++i)
+        QCOMPARE(after[size_t(i)], largerMetrics.horizontalAdvance(listed[i]));
+    QVERIFY(after.front() > before.front());
 }
 
 QTEST_MAIN(TestScanAgreement)
