@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <chrono>
 #include <cmath>
 
 namespace bg {
@@ -559,8 +559,11 @@ void FrmLogo::SetProgressBar(double percent)
 
 void FrmLogo::applyProgressWidth(bool force)
 {
-    // The fill is redrawn at most every few milliseconds; the last value always lands.
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // The fill is redrawn at most every few milliseconds; the last value always lands. The
+    // steady clock keeps the pace when someone sets the wall clock back during a scan.
+    const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
     const int widthPx = m_twips.toPixelsX(upBarTwips);
     if (widthPx == m_progressPaintedWidth)
         return;
