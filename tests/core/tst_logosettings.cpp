@@ -4,8 +4,11 @@
 
 #include <QTest>
 
+#include <memory>
+
 using namespace bg;
 using bg::test::TempPrefix;
+using B = QByteArray;
 
 namespace {
 
@@ -18,196 +21,137 @@ class TestLogoSettings : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<TempPrefix> machine;
+    std::unique_ptr<PrivateProfile> profile;
+    std::unique_ptr<SettingsFile> file;
+
 private slots:
-    void defaultsWithoutFile();
-    void checked_data();
-    void checked();
-    void popUp_data();
-    void popUp();
-    void method_data();
-    void method();
-    void folders_data();
-    void folders();
-    void readingIsSplit();
-    void writeFromScratch();
-};
-
-void TestLogoSettings::defaultsWithoutFile()
-{
-    TempPrefix machine;
-    QVERIFY(machine.isValid());
-    PrivateProfile profile(machine.files());
-    const SettingsFile file(profile, WindowsFolder);
-
-    QCOMPARE(file.path(), Ini);
-    const LogoSettings settings = file.read();
-    for (int i = 0; i < SlotCount; ++i) {
-        QCOMPARE(settings.folders[size_t(i)], QString());
-        QVERIFY(!settings.changeAtBoot[size_t(i)]);
+    void init()
+    {
+        machine = std::make_unique<TempPrefix>();
+        QVERIFY(machine->isValid());
+        profile = std::make_unique<PrivateProfile>(machine->files());
+        file = std::make_unique<SettingsFile>(*profile, WindowsFolder);
     }
-    QVERIFY(settings.popUp);
-    QCOMPARE(settings.method, ChangeMethod::Random);
-    QVERIFY(!machine.exists(Ini));
-}
+    void cleanup() { file.reset(), profile.reset(), machine.reset(); }
 
-void TestLogoSettings::checked_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<bool>("on");
+    // One line in the section; everything it does not set reads as the defaults.
+    void readsOneKey_data()
+    {
+        QTest::addColumn<B>("line");
+        QTest::addColumn<LogoSettings>("expected");
+        const auto checked = [](const char *name, const B &line, bool on) {
+            LogoSettings s;
+            s.changeAtBoot[1] = on;
+            QTest::newRow(name) << line << s;
+        };
+        const auto popUp = [](const char *name, const B &line, bool on) {
+            LogoSettings s;
+            s.popUp = on;
+            QTest::newRow(name) << line << s;
+        };
+        const auto method = [](const char *name, const B &line, ChangeMethod m) {
+            LogoSettings s;
+            s.method = m;
+            QTest::newRow(name) << line << s;
+        };
+        const auto folder = [](const char *name, const B &line, const QString &f) {
+            LogoSettings s;
+            s.folders[2] = f;
+            QTest::newRow(name) << line << s;
+        };
+        checked("checked: True", "Wait_Checked=True", true);
+        checked("checked: blanks and quotes go first", "wait_checked = \"True\" ", true);
+        checked("checked: true", "Wait_Checked=true", false);
+        checked("checked: TRUE", "Wait_Checked=TRUE", false);
+        checked("checked: 1", "Wait_Checked=1", false);
+        checked("checked: zero byte after True", B("Wait_Checked=True\0x", 19), false);
+        checked("checked: empty", "Wait_Checked=", false);
+        popUp("popUp: False", "PopUp=False", false);
+        popUp("popUp: quoted False", "PopUp='False'", false);
+        popUp("popUp: false", "PopUp=false", true);
+        popUp("popUp: 0", "PopUp=0", true);
+        popUp("popUp: True", "PopUp=True", true);
+        popUp("popUp: empty", "PopUp=", true);
+        method("method: Little", "Method=Little", ChangeMethod::Little);
+        method("method: Big", "Method=Big", ChangeMethod::Big);
+        method("method: Random", "Method=Random", ChangeMethod::Random);
+        method("method: big", "Method=big", ChangeMethod::Random);
+        method("method: LITTLE", "Method=LITTLE", ChangeMethod::Random);
+        method("method: other", "Method=Sorted", ChangeMethod::Random);
+        folder("folder: with backslash", "Shutdown_Path=C:\\Logos\\", "C:\\Logos\\");
+        folder("folder: no backslash added", "Shutdown_Path=C:\\Logos", "C:\\Logos");
+        folder("folder: Big5", "Shutdown_Path=C:\\\xB6\x7D\xBE\xF7\xB9\xCF\xA4\xF9\\",
+               QStringLiteral("C:\\開機圖片\\"));
+        folder("folder: up to the first zero byte", B("Shutdown_Path=C:\\A\0B\\", 21), "C:\\A");
+        folder("folder: cut at 1023 bytes", "Shutdown_Path=C:\\" + B(1500, 'x'),
+               "C:\\" + QString(1020, u'x'));
+        // 1022 bytes and a double-byte character: the character does not fit and is left out.
+        folder("folder: cut before a double-byte character",
+               "Shutdown_Path=C:\\" + B(1019, 'x') + "\xB6\x7D\\", "C:\\" + QString(1019, u'x'));
+    }
 
-    QTest::newRow("True") << QByteArray("Wait_Checked=True") << true;
-    QTest::newRow("blanks and quotes go first") << QByteArray("wait_checked = \"True\" ") << true;
-    QTest::newRow("true") << QByteArray("Wait_Checked=true") << false;
-    QTest::newRow("TRUE") << QByteArray("Wait_Checked=TRUE") << false;
-    QTest::newRow("1") << QByteArray("Wait_Checked=1") << false;
-    QTest::newRow("zero byte after True") << QByteArray("Wait_Checked=True\0x", 19) << false;
-    QTest::newRow("empty") << QByteArray("Wait_Checked=") << false;
-}
+    void readsOneKey()
+    {
+        QFETCH(B, line);
+        QFETCH(LogoSettings, expected);
+        QVERIFY(machine->writeFile(Ini, "[SplashwheelSet]\r\n" + line + "\r\n"));
+        const LogoSettings settings = file->read();
+        for (int i = 0; i < SlotCount; ++i) {
+            QCOMPARE(settings.folders[size_t(i)], expected.folders[size_t(i)]);
+            QCOMPARE(settings.changeAtBoot[size_t(i)], expected.changeAtBoot[size_t(i)]);
+        }
+        QCOMPARE(settings.popUp, expected.popUp);
+        QCOMPARE(settings.method, expected.method);
+    }
 
-void TestLogoSettings::checked()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(bool, on);
+    void defaultsWithoutFile()
+    {
+        QCOMPARE(file->path(), Ini);
+        const LogoSettings settings = file->read();
+        for (int i = 0; i < SlotCount; ++i) {
+            QCOMPARE(settings.folders[size_t(i)], QString());
+            QVERIFY(!settings.changeAtBoot[size_t(i)]);
+        }
+        QVERIFY(settings.popUp);
+        QCOMPARE(settings.method, ChangeMethod::Random);
+        QVERIFY(!machine->exists(Ini));
+    }
 
-    TempPrefix machine;
-    QVERIFY(machine.isValid());
-    QVERIFY(machine.writeFile(Ini, "[SplashwheelSet]\r\nStart_Checked=True\r\n" + line + "\r\n"));
-    PrivateProfile profile(machine.files());
-    LogoSettings settings;
-    SettingsFile(profile, WindowsFolder).readOptions(settings);
-    QVERIFY(settings.changeAtBoot[0]);
-    QCOMPARE(settings.changeAtBoot[1], on);
-    QVERIFY(!settings.changeAtBoot[2]);
-}
+    void readingIsSplit()
+    {
+        QVERIFY(machine->writeFile(Ini, "[SplashwheelSet]\r\nStart_Path=C:\\A\\\r\n"
+                                        "Start_Checked=True\r\nPopUp=False\r\nMethod=Little\r\n"));
+        LogoSettings settings;
+        settings.folders[0] = QStringLiteral("kept");
+        file->readOptions(settings);
+        QCOMPARE(settings.folders[0], QStringLiteral("kept"));
+        QVERIFY(settings.changeAtBoot[0]);
+        QVERIFY(!settings.popUp);
+        QCOMPARE(settings.method, ChangeMethod::Little);
+        QCOMPARE(file->readFolders()[0], QStringLiteral("C:\\A\\"));
+    }
 
-void TestLogoSettings::popUp_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<bool>("on");
-
-    QTest::newRow("False") << QByteArray("False") << false;
-    QTest::newRow("quoted False") << QByteArray("'False'") << false;
-    QTest::newRow("false") << QByteArray("false") << true;
-    QTest::newRow("0") << QByteArray("0") << true;
-    QTest::newRow("True") << QByteArray("True") << true;
-    QTest::newRow("empty") << QByteArray() << true;
-}
-
-void TestLogoSettings::popUp()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(bool, on);
-
-    TempPrefix machine;
-    QVERIFY(machine.isValid());
-    QVERIFY(machine.writeFile(Ini, "[SplashwheelSet]\nPopUp=" + value + "\n"));
-    PrivateProfile profile(machine.files());
-    QCOMPARE(SettingsFile(profile, WindowsFolder).read().popUp, on);
-}
-
-void TestLogoSettings::method_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<ChangeMethod>("method");
-
-    QTest::newRow("Little") << QByteArray("Little") << ChangeMethod::Little;
-    QTest::newRow("Big") << QByteArray("Big") << ChangeMethod::Big;
-    QTest::newRow("Random") << QByteArray("Random") << ChangeMethod::Random;
-    QTest::newRow("big") << QByteArray("big") << ChangeMethod::Random;
-    QTest::newRow("LITTLE") << QByteArray("LITTLE") << ChangeMethod::Random;
-    QTest::newRow("other") << QByteArray("Sorted") << ChangeMethod::Random;
-}
-
-void TestLogoSettings::method()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(ChangeMethod, method);
-
-    TempPrefix machine;
-    QVERIFY(machine.isValid());
-    QVERIFY(machine.writeFile(Ini, "[SplashwheelSet]\r\nMethod=" + value + "\r\n"));
-    PrivateProfile profile(machine.files());
-    QCOMPARE(SettingsFile(profile, WindowsFolder).read().method, method);
-}
-
-void TestLogoSettings::folders_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<QString>("folder");
-
-    QTest::newRow("with backslash") << QByteArray("C:\\Logos\\") << QStringLiteral("C:\\Logos\\");
-    QTest::newRow("no backslash added") << QByteArray("C:\\Logos") << QStringLiteral("C:\\Logos");
-    QTest::newRow("Big5") << QByteArray("C:\\\xB6\x7D\xBE\xF7\xB9\xCF\xA4\xF9\\")
-                          << QStringLiteral("C:\\開機圖片\\");
-    QTest::newRow("up to the first zero byte") << QByteArray("C:\\A\0B\\", 7)
-                                               << QStringLiteral("C:\\A");
-    QTest::newRow("cut at 1023 bytes") << "C:\\" + QByteArray(1500, 'x')
-                                       << "C:\\" + QString(1020, u'x');
-    // 1022 bytes and a double-byte character: the character does not fit and is left out whole.
-    QTest::newRow("cut before a double-byte character")
-        << "C:\\" + QByteArray(1019, 'x') + "\xB6\x7D\\" << "C:\\" + QString(1019, u'x');
-}
-
-void TestLogoSettings::folders()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(QString, folder);
-
-    TempPrefix machine;
-    QVERIFY(machine.isValid());
-    QVERIFY(machine.writeFile(Ini, "[SplashwheelSet]\r\nShutdown_Path=" + value + "\r\n"));
-    PrivateProfile profile(machine.files());
-    const auto folders = SettingsFile(profile, WindowsFolder).readFolders();
-    QCOMPARE(folders[0], QString());
-    QCOMPARE(folders[1], QString());
-    QCOMPARE(folders[2], folder);
-}
-
-void TestLogoSettings::readingIsSplit()
-{
-    TempPrefix machine;
-    QVERIFY(machine.isValid());
-    QVERIFY(machine.writeFile(Ini, "[SplashwheelSet]\r\nStart_Path=C:\\A\\\r\nStart_Checked=True\r\n"
-                                   "PopUp=False\r\nMethod=Little\r\n"));
-    PrivateProfile profile(machine.files());
-    const SettingsFile file(profile, WindowsFolder);
-
-    LogoSettings settings;
-    settings.folders[0] = QStringLiteral("kept");
-    file.readOptions(settings);
-    QCOMPARE(settings.folders[0], QStringLiteral("kept"));
-    QVERIFY(settings.changeAtBoot[0]);
-    QVERIFY(!settings.popUp);
-    QCOMPARE(settings.method, ChangeMethod::Little);
-    QCOMPARE(file.readFolders()[0], QStringLiteral("C:\\A\\"));
-}
-
-// The keys stand in the order they were written, in the layout Windows writes.
-void TestLogoSettings::writeFromScratch()
-{
-    TempPrefix machine;
-    QVERIFY(machine.isValid());
-    PrivateProfile profile(machine.files());
-    SettingsFile file(profile, WindowsFolder);
-
-    QVERIFY(file.write(QStringLiteral("Start_Path"), QStringLiteral("C:\\開機圖片\\")));
-    QVERIFY(file.write(QStringLiteral("Start_Checked"), SettingsFile::flagWord(true)));
-    QVERIFY(file.write(QStringLiteral("Wait_Checked"), SettingsFile::flagWord(false)));
-    QVERIFY(file.write(QStringLiteral("PopUp"), SettingsFile::flagWord(false)));
-    QVERIFY(file.write(QStringLiteral("Method"), methodWord(ChangeMethod::Big)));
-    QVERIFY(!file.write(QStringLiteral("Shutdown_Path"), QStringLiteral("C:\\\U0001F600\\")));
-    QCOMPARE(machine.readFile(Ini),
-             QByteArray("[SplashwheelSet]\r\nStart_Path=C:\\\xB6\x7D\xBE\xF7\xB9\xCF\xA4\xF9\\\r\n"
-                        "Start_Checked=True\r\nWait_Checked=False\r\nPopUp=False\r\n"
-                        "Method=Big\r\n"));
-
-    const LogoSettings settings = file.read();
-    QCOMPARE(settings.folders[0], QStringLiteral("C:\\開機圖片\\"));
-    QVERIFY(settings.changeAtBoot[0]);
-    QVERIFY(!settings.changeAtBoot[1]);
-    QVERIFY(!settings.popUp);
-    QCOMPARE(settings.method, ChangeMethod::Big);
-}
+    // The keys stand in the order they were written, in the layout Windows writes.
+    void writeFromScratch()
+    {
+        QVERIFY(file->write(QStringLiteral("Start_Path"), QStringLiteral("C:\\開機圖片\\")));
+        QVERIFY(file->write(QStringLiteral("Start_Checked"), SettingsFile::flagWord(true)));
+        QVERIFY(file->write(QStringLiteral("Wait_Checked"), SettingsFile::flagWord(false)));
+        QVERIFY(file->write(QStringLiteral("PopUp"), SettingsFile::flagWord(false)));
+        QVERIFY(file->write(QStringLiteral("Method"), methodWord(ChangeMethod::Big)));
+        QVERIFY(!file->write(QStringLiteral("Shutdown_Path"), QStringLiteral("C:\\\U0001F600\\")));
+        QCOMPARE(machine->readFile(Ini),
+                 B("[SplashwheelSet]\r\nStart_Path=C:\\\xB6\x7D\xBE\xF7\xB9\xCF\xA4\xF9\\\r\n"
+                   "Start_Checked=True\r\nWait_Checked=False\r\nPopUp=False\r\nMethod=Big\r\n"));
+        const LogoSettings settings = file->read();
+        QCOMPARE(settings.folders[0], QStringLiteral("C:\\開機圖片\\"));
+        QVERIFY(settings.changeAtBoot[0]);
+        QVERIFY(!settings.changeAtBoot[1]);
+        QVERIFY(!settings.popUp);
+        QCOMPARE(settings.method, ChangeMethod::Big);
+    }
+};
 
 QTEST_MAIN(TestLogoSettings)
 #include "tst_logosettings.moc"
