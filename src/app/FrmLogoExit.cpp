@@ -16,13 +16,21 @@ void FrmLogo::Form_Unload(bool &cancel)
     SettingsFile settings(profile, state.windowsFolder);
     Desktop &desktop = m_services.desktop;
 
+    // Options the settings file did not take are told once, after the walk; the window still
+    // closes (a disk that refuses every write must not keep it open for ever).
+    bool optionLost = false;
+    auto writeOption = [&](const QString &key, const QString &value) {
+        if (!settings.write(key, value))
+            optionLost = true;
+    };
+
     for (LogoSlot slot : AllSlots) {
         const size_t i = size_t(index(slot));
         const LogoSlotInfo &info = slotInfo(slot);
         const bool checked = slotCheck(slot)->isChecked();
         if (!state.folderChanged[i]) {
-            settings.write(info.checkedKey,
-                           SettingsFile::flagWord(!state.slotFolders[i].isEmpty() && checked));
+            writeOption(info.checkedKey,
+                        SettingsFile::flagWord(!state.slotFolders[i].isEmpty() && checked));
             continue;
         }
         const int answer = desktop.messageBox(
@@ -61,14 +69,17 @@ void FrmLogo::Form_Unload(bool &cancel)
             txtPath_GotFocus();
             continue;
         }
-        settings.write(info.checkedKey, SettingsFile::flagWord(checked));
+        writeOption(info.checkedKey, SettingsFile::flagWord(checked));
         state.folderChanged[i] = false;
     }
 
-    settings.write(QStringLiteral("PopUp"), SettingsFile::flagWord(optYes->isChecked()));
-    settings.write(QStringLiteral("Method"), mnuLittle->isChecked() ? QStringLiteral("Little")
-                                             : mnuBig->isChecked()  ? QStringLiteral("Big")
-                                                                    : QStringLiteral("Random"));
+    writeOption(QStringLiteral("PopUp"), SettingsFile::flagWord(optYes->isChecked()));
+    writeOption(QStringLiteral("Method"), mnuLittle->isChecked() ? QStringLiteral("Little")
+                                          : mnuBig->isChecked()  ? QStringLiteral("Big")
+                                                                 : QStringLiteral("Random"));
+    if (optionLost)
+        desktop.messageBox(QStringLiteral("部分設定無法寫入設定檔，這些設定沒有儲存!!"),
+                           mb::Critical, QStringLiteral("設定錯誤"));
 }
 
 } // namespace bg

@@ -11,6 +11,11 @@ void FaultInjectingFileService::failNthCall(int n, int error)
     m_faults.append({QString(), n, error});
 }
 
+void FaultInjectingFileService::failFromCall(int n, int error)
+{
+    m_faults.append({QString(), n, error, true});
+}
+
 void FaultInjectingFileService::failNthCallOf(const QString &op, int n, int error)
 {
     m_faults.append({op, n, error});
@@ -52,7 +57,7 @@ int FaultInjectingFileService::plannedFailure(const QString &op)
     const int ofKind = ++m_countOf[op];
     for (const Fault &f : std::as_const(m_faults)) {
         if (f.op.isEmpty()) {
-            if (f.nth == 0 || f.nth == overall)
+            if (f.nth == 0 || f.nth == overall || (f.onward && overall > f.nth))
                 return f.error;
         } else if (f.op == op && (f.nth == 0 || f.nth == ofKind)) {
             return f.error;

@@ -31,6 +31,9 @@ public:
 
     // Fails the n-th changing call (1-based, counted over the whole life of this object).
     void failNthCall(int n, int error);
+    // Fails the n-th changing call and every one after it, as a disk that turns read-only or
+    // full does.
+    void failFromCall(int n, int error);
     // Fails the n-th call of one kind (1-based, counted over the life of this object).
     void failNthCallOf(const QString &op, int n, int error);
     // Fails every call of one kind.
@@ -77,6 +80,7 @@ private:
         QString op; // empty: any kind
         int nth = 0; // 0: every call
         int error = 0;
+        bool onward = false; // also every call after the n-th
     };
 
     // Counts a changing call and returns the error to inject, or 0 to pass it on.
