@@ -55,7 +55,9 @@ void LogoListModel::flush()
     }
     // A batch is small next to the rows: each new name looks for its place by binary search from
     // the previous one's, and the rows in between are moved over without being compared. Rows
-    // come before new names that compare equal, as in a stable merge.
+    // come before new names that compare equal, as in a stable merge. The view keeps its current
+    // entry by name across the reset (LogoList::flush).
+    beginResetModel();
     std::vector<EntryPtr> merged;
     merged.reserve(m_rows.size() + m_pending.size());
     auto from = m_rows.begin();
@@ -67,8 +69,6 @@ void LogoListModel::flush()
     }
     merged.insert(merged.end(), std::make_move_iterator(from), std::make_move_iterator(m_rows.end()));
     m_pending.clear();
-    // The view keeps its current entry by name across this reset (LogoList::flush).
-    beginResetModel();
     m_rows.swap(merged);
     endResetModel();
 }
