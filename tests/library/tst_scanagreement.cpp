@@ -2,6 +2,7 @@
 // a full decode, the window's scan against a brute-force walk of the folder, and the list that
 // merges found names in batches against a plain sort, with the widths it measures on the way.
 #include "core/LogoTests.h"
+#include "platform/FileService.h"
 #include "platform/PictureLoader.h"
 #include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
@@ -105,6 +106,7 @@ private slots:
     void headerTestAgreesWithFullDecode_data();
     void headerTestAgreesWithFullDecode();
     void windowScanMatchesBruteForce();
+    void pacedListingMatchesPlainListing();
     void listStaysSortedAndComplete();
 };
 
@@ -169,6 +171,37 @@ void TestScanAgreement::windowScanMatchesBruteForce()
     expected.sort();
     QCOMPARE(listed, expected);
     QVERIFY(f.desktop.boxes.isEmpty());
+}
+
+void TestScanAgreement::pacedListingMatchesPlainListing()
+{
+    // A folder large enough to be paced; whatever runs in between must not change the listing.
+    TempPrefix tmp;
+    QVERIFY(tmp.isValid());
+    const QString folder = QStringLiteral("C:\\Many\\");
+    QVERIFY(tmp.makeFolder(folder));
+    const QString host = tmp.host(folder);
+    for (int i = 0; i < 6000; ++i) {
+        QFile file(host + QStringLiteral("/file %1.bin").arg(i));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(i % 300, 'x'));
+    }
+    QVERIFY(tmp.makeFolder(folder + "Showed"));
+
+    auto key = [](const std::vector<FolderFile> &files) {
+        QStringList out;
+        for (const FolderFile &f : files)
+            out.append(f.name + u'|' + f.path + u'|' + f.hostPath + u'|' + QString::number(f.size));
+        out.sort();
+        return out;
+    };
+    std::vector<FolderFile> plain;
+    QCOMPARE(tmp.files().listFiles(folder, plain), 0);
+    const auto pace = [] { QCoreApplication::processEvents(); };
+    std::vector<FolderFile> paced;
+    QCOMPARE(tmp.files().listFilesPaced(folder, paced, pace), 0);
+    QCOMPARE(int(paced.size()), 6000);
+    QCOMPARE(key(paced), key(plain));
 }
 
 void TestScanAgreement::listStaysSortedAndComplete()
