@@ -179,16 +179,21 @@ bool PictureLoader::hasExactSize(const QString &hostPath, QSize wanted) const
     Probe p = probeAny(view, file.size(), m_dpiX, m_dpiY);
 
     // A few headers lie further in (a JPEG frame after large metadata segments, an icon image
-    // far from its directory): read up to them, never more than the decode limit.
+    // far from its directory): read up to them, never more than the decode limit. Each read at
+    // least doubles what is held: a frame behind a long run of fill bytes or of tiny segments
+    // asks for a few bytes more at every probe, and probing again from the start for each of
+    // them would take time quadratic in the file's length.
     QByteArray longer;
+    const qint64 readLimit = qMin(file.size(), MaxReadBytes);
     while (p.needBytes > view.size()) {
-        if (p.needBytes > MaxReadBytes || p.needBytes > file.size())
+        if (p.needBytes > readLimit)
             return false;
         const qint64 have = view.size();
+        const qint64 want = qMax(p.needBytes, qMin(readLimit, 2 * have));
         if (longer.isEmpty())
             longer = QByteArray(reinterpret_cast<const char *>(head), qsizetype(headLength));
-        longer.resize(qsizetype(p.needBytes));
-        if (!file.readAt(longer.data() + have, p.needBytes - have, have))
+        longer.resize(qsizetype(want));
+        if (!file.readAt(longer.data() + have, want - have, have))
             return false;
         view = Bytes(longer);
         p = probeAny(view, file.size(), m_dpiX, m_dpiY);

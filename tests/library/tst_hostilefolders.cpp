@@ -68,6 +68,7 @@ class TestHostileFolders : public QObject
 private slots:
     void scanListsExactlyTheLogos();
     void filesChangingBetweenPasses();
+    void headersBehindLongPadding();
     void hostileSlotFolder_data();
     void hostileSlotFolder();
 };
@@ -165,6 +166,31 @@ void TestHostileFolders::filesChangingBetweenPasses()
     QCOMPARE(changes, 1);
     QCOMPARE(f.entries(), QStringList{"stays.bmp"});
     QVERIFY(f.desktop.boxes.isEmpty());
+}
+
+// Files of logo size whose JPEG frame header would lie behind a megabyte of fill bytes or of
+// four-byte segments: the header search reads on in growing steps, not a few bytes at a time
+// with a new search from the start for each step, which took hours for such a file.
+void TestHostileFolders::headersBehindLongPadding()
+{
+    WindowFixture f;
+    const qint64 size = 1290000;
+    QByteArray fill("\xFF\xD8", 2);
+    fill.append(QByteArray(size - fill.size(), char(0xFF)));
+    QByteArray segments("\xFF\xD8", 2);
+    while (segments.size() + 4 <= size)
+        segments.append("\xFF\xE0\x00\x02", 4);
+    segments.append(QByteArray(size - segments.size(), char(0xFF)));
+    QVERIFY(f.tmp.writeFile(Folder + "fill.jpg", fill));
+    QVERIFY(f.tmp.writeFile(Folder + "segments.jpg", segments));
+    QVERIFY(f.writeLogos(Folder, {"a.bmp"}));
+
+    f.writeSettings(Settings);
+    QElapsedTimer timer;
+    timer.start();
+    f.load();
+    QCOMPARE(f.entries(), QStringList{"a.bmp"});
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QStringLiteral("scan took %1 ms").arg(timer.elapsed())));
 }
 
 void TestHostileFolders::hostileSlotFolder_data()
