@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -140,7 +142,30 @@ private:
     int m_fd;
 };
 
-// A new file beside a target, removed again unless it was renamed into place.
+// The name of a temporary file of this service: ".~bg" + hex digits + ".tmp". One left behind
+// by a program that died (on a file system without unnamed files) is no file of its folder.
+constexpr QLatin1StringView TempPrefix(".~bg");
+constexpr QLatin1StringView TempSuffix(".tmp");
+
+bool isTempName(const char *name)
+{
+    const qsizetype length = qsizetype(std::strlen(name));
+    if (length <= TempPrefix.size() + TempSuffix.size()
+        || std::strncmp(name, TempPrefix.data(), size_t(TempPrefix.size())) != 0
+        || std::strcmp(name + length - TempSuffix.size(), TempSuffix.data()) != 0)
+        return false;
+    for (qsizetype i = TempPrefix.size(); i < length - TempSuffix.size(); ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    }
+    return true;
+}
+
+// A new file beside a target, linked or renamed into place at the end, or gone.
+//
+// Where the file system offers them (O_TMPFILE), the file has no name until it is linked into
+// place: a program killed while it copies or writes leaves nothing behind. Elsewhere (FAT) it
+// is a named file, removed again unless it was renamed into place.
 class TempFile
 {
 public:
@@ -148,7 +173,7 @@ public:
     ~TempFile()
     {
         m_fd.close();
-        if (!m_path.isEmpty())
+        if (!m_unnamed && !m_path.isEmpty())
             ::unlink(enc(m_path).constData());
     }
     TempFile(const TempFile &) = delete;
@@ -157,26 +182,29 @@ public:
     // Creates the file in `dir`, readable and writable as the umask allows; 0 or errno.
     int create(const QString &dir)
     {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString candidate = dir + QStringLiteral("/.~bg")
-                + QString::number(QRandomGenerator::global()->generate64(), 16)
-                + QStringLiteral(".tmp");
-            const int fd = ::open(enc(candidate).constData(),
-                                  O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        m_dir = dir;
+        if (::access("/proc/self/fd", X_OK) == 0) {
+            const int fd = ::open(enc(dir).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 m_fd.reset(fd);
-                m_path = candidate;
+                m_unnamed = true;
+                m_path = QStringLiteral("/proc/self/fd/") + QString::number(fd);
                 return 0;
             }
-            if (errno != EEXIST)
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
                 return errno;
         }
-        return EEXIST;
+        const int fd = createNamed(m_path);
+        if (fd < 0)
+            return -fd;
+        m_fd.reset(fd);
+        return 0;
     }
 
     int fd() const { return m_fd.get(); }
+    // A path naming the file until it is in place (for the attribute functions).
     const QString &path() const { return m_path; }
-    // Flushes the content to the disk and closes; 0 or errno.
+    // Flushes the content to the disk; a named file is closed. 0 or errno.
     int finish()
     {
         if (::fsync(m_fd.get()) != 0) {
@@ -184,11 +212,14 @@ public:
             m_fd.close();
             return err;
         }
-        return m_fd.close();
+        // An unnamed file exists only while it is open: it stays open until it is linked.
+        return m_unnamed ? 0 : m_fd.close();
     }
-    // Renames the file over `target` (replacing it unless noReplace); 0 or errno.
+    // Puts the file in place as `target` (replacing it unless noReplace); 0 or errno.
     int renameTo(const QString &target, bool noReplace)
     {
+        if (m_unnamed)
+            return linkTo(target, noReplace);
         const QByteArray from = enc(m_path);
         const QByteArray to = enc(target);
         int rc;
@@ -219,9 +250,94 @@ public:
     }
 
 private:
+    // A new named file in m_dir: its descriptor, or -errno.
+    int createNamed(QString &path) const
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString candidate = m_dir + u'/' + TempPrefix
+                + QString::number(QRandomGenerator::global()->generate64(), 16) + TempSuffix;
+            const int fd = ::open(enc(candidate).constData(),
+                                  O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+            if (fd >= 0) {
+                path = candidate;
+                return fd;
+            }
+            if (errno != EEXIST)
+                return -errno;
+        }
+        return -EEXIST;
+    }
+
+    int linkTo(const QString &target, bool noReplace)
+    {
+        const QByteArray from = enc(m_path);
+        const QByteArray to = enc(target);
+        // A target that does not exist yet gets the file in one step; linking never replaces.
+        if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return linked();
+        if (errno != EEXIST || noReplace)
+            return errno;
+        // Replacing: the file takes a name of its own beside the target, then the target's place
+        // in one rename. Only a death between these two steps leaves a temporary name behind.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString candidate = m_dir + u'/' + TempPrefix
+                + QString::number(QRandomGenerator::global()->generate64(), 16) + TempSuffix;
+            const QByteArray named = enc(candidate);
+            if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, named.constData(),
+                         AT_SYMLINK_FOLLOW) != 0) {
+                if (errno == EEXIST)
+                    continue;
+                return errno;
+            }
+            if (::rename(named.constData(), to.constData()) != 0) {
+                const int err = errno;
+                ::unlink(named.constData());
+                return err;
+            }
+            return linked();
+        }
+        return EEXIST;
+    }
+
+    int linked()
+    {
+        m_fd.close();
+        m_path.clear();
+        return 0;
+    }
+
     FileDescriptor m_fd;
+    QString m_dir;
     QString m_path;
+    bool m_unnamed = false;
 };
+
+// Removes the temporary files of this service from a folder that holds nothing else; false
+// (and nothing removed) when it holds anything else.
+bool removeLeftoverTemps(const QString &hostDir)
+{
+    DIR *d = ::opendir(enc(hostDir).constData());
+    if (!d)
+        return false;
+    QList<QByteArray> temps;
+    bool onlyTemps = true;
+    while (const dirent *e = ::readdir(d)) {
+        if (isDotOrDotDot(e->d_name))
+            continue;
+        if (!isTempName(e->d_name)) {
+            onlyTemps = false;
+            break;
+        }
+        temps.append(QByteArray(e->d_name));
+    }
+    ::closedir(d);
+    if (!onlyTemps || temps.isEmpty())
+        return false;
+    const QByteArray dir = enc(hostDir) + '/';
+    for (const QByteArray &name : std::as_const(temps))
+        ::unlink((dir + name).constData());
+    return true;
+}
 
 int writeAll(int fd, const char *data, qint64 size)
 {
@@ -414,7 +530,8 @@ int HostFileService::listFilesPaced(const QString &folder, std::vector<FolderFil
         const dirent *e = ::readdir(d);
         if (!e)
             break;
-        if (isDotOrDotDot(e->d_name) || entryKind(fd, e, &st) != EntryKind::File)
+        if (isDotOrDotDot(e->d_name) || isTempName(e->d_name)
+            || entryKind(fd, e, &st) != EntryKind::File)
             continue;
         if (!isExpressible(e->d_name, name))
             continue; // no Windows path names it: not a file of the folder to the tool
@@ -689,6 +806,10 @@ int HostFileService::deleteFolder(const QString &path, bool force)
     if (!force && isReadOnly(st))
         return rt::PermissionDenied;
     if (::rmdir(h.constData()) == 0)
+        return rt::Ok;
+    // Temporary files a dead program left behind are no content of the folder.
+    if ((errno == ENOTEMPTY || errno == EEXIST) && removeLeftoverTemps(*host)
+        && ::rmdir(h.constData()) == 0)
         return rt::Ok;
     switch (errno) {
     case ENOTEMPTY:

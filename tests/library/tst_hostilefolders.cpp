@@ -69,6 +69,7 @@ private slots:
     void scanListsExactlyTheLogos();
     void filesChangingBetweenPasses();
     void headersBehindLongPadding();
+    void leftoversOfADeadCopy();
     void hostileSlotFolder_data();
     void hostileSlotFolder();
 };
@@ -191,6 +192,30 @@ void TestHostileFolders::headersBehindLongPadding()
     f.load();
     QCOMPARE(f.entries(), QStringList{"a.bmp"});
     QVERIFY2(timer.elapsed() < 10000, qPrintable(QStringLiteral("scan took %1 ms").arg(timer.elapsed())));
+}
+
+// A copy killed on a file system without unnamed temporary files leaves its temporary file
+// (".~bg" + hex + ".tmp") beside the target. It is no logo of the folder, Restore does not move
+// it, and it does not keep an otherwise empty Showed folder alive.
+void TestHostileFolders::leftoversOfADeadCopy()
+{
+    WindowFixture f;
+    const QByteArray logo = pictures::bmp(QSize(320, 400), 8);
+    QVERIFY(f.writeLogos(Folder, {"a.bmp"}));
+    QVERIFY(f.tmp.writeFile(Folder + ".~bg1f2e3d.tmp", logo));
+    QVERIFY(f.tmp.writeFile(Folder + ".~bgnothex.tmp", logo)); // not a name the service makes
+    QVERIFY(f.writeLogos(Folder + "Showed\\", {"b.bmp"}));
+    QVERIFY(f.tmp.writeFile(Folder + "Showed\\.~bg0123abcd.tmp", logo.left(5000)));
+    QVERIFY(f.tmp.writeFile(Folder + "Showed\\.~bg99.tmp", logo));
+
+    f.writeSettings(Settings);
+    f.load();
+    QCOMPARE(asSet(f.entries()), asSet({"a.bmp", ".~bgnothex.tmp"}));
+    f.w().cmdRestore_Click();
+    QCOMPARE(asSet(f.entries()), asSet({"a.bmp", "b.bmp", ".~bgnothex.tmp"}));
+    QVERIFY(!f.tmp.exists(Folder + "Showed"));
+    QVERIFY(f.tmp.exists(Folder + ".~bg1f2e3d.tmp")); // only an emptied Showed is cleaned
+    QVERIFY(f.desktop.boxes.isEmpty());
 }
 
 void TestHostileFolders::hostileSlotFolder_data()

@@ -168,11 +168,19 @@ int check(const QString &root)
     int temps = 0;
 
     QSet<QByteArray> present;
-    for (const QString &folder : {Folder, Used}) {
+    for (const QString &folder : {Folder, Used, Windows}) {
+        // The file service does not list its own temporary files: look at the disk.
+        if (const auto host = prefix.toHost(folder)) {
+            const QStringList names = QDir(*host).entryList(QDir::Files | QDir::Hidden);
+            for (const QString &name : names)
+                temps += isServiceTemp(name) ? 1 : 0;
+        }
+        if (folder == Windows)
+            continue;
         for (const auto &[name, bytes] : filesIn(files, folder)) {
             const QByteArray d = digest(bytes);
             if (isServiceTemp(name)) {
-                ++temps;
+                broken.append(QStringLiteral("a temporary file is listed: ") + name);
                 continue;
             }
             if (!folderLogos.contains(d))
