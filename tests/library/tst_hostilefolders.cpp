@@ -1,7 +1,9 @@
 // Folder scans of folders that fight back: special files, broken and looping links, names no
 // Windows path can hold, enormous sparse files, and files that change between the listing and
 // the picture test. The scan must finish promptly, list exactly the logos, and never block.
+#include "app/CommandLineModes.h"
 #include "app/Services.h"
+#include "core/LogoTests.h"
 #include "platform/Desktop.h"
 #include "support/FaultInjectingFileService.h"
 #include "support/PictureFactory.h"
@@ -11,9 +13,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSet>
 #include <QTest>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,6 +74,8 @@ private slots:
     void filesChangingBetweenPasses();
     void headersBehindLongPadding();
     void leftoversOfADeadCopy();
+    void hostileFilesToAdd_data();
+    void hostileFilesToAdd();
     void hostileSlotFolder_data();
     void hostileSlotFolder();
 };
@@ -216,6 +222,72 @@ void TestHostileFolders::leftoversOfADeadCopy()
     QVERIFY(!f.tmp.exists(Folder + "Showed"));
     QVERIFY(f.tmp.exists(Folder + ".~bg1f2e3d.tmp")); // only an emptied Showed is cleaned
     QVERIFY(f.desktop.boxes.isEmpty());
+}
+
+void TestHostileFolders::hostileFilesToAdd_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("byDrop");
+    for (const char *kind : {"fifo", "socket", "dangling", "loop", "folder", "sparse-2g"}) {
+        QTest::addRow("%s, dropped", kind) << QString::fromLatin1(kind) << true;
+        QTest::addRow("%s, command line", kind) << QString::fromLatin1(kind) << false;
+    }
+}
+
+// Adding a file that is no regular picture file, by a drop or by the command line: refused
+// with a message, nothing copied, nothing blocks.
+void TestHostileFolders::hostileFilesToAdd()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, byDrop);
+    WindowFixture f;
+    QVERIFY(f.writeLogos(Folder, {"a.bmp"}));
+    QVERIFY(f.tmp.makeFolder(QStringLiteral("C:\\Incoming\\")));
+    const QString incoming = f.tmp.host(QStringLiteral("C:\\Incoming\\"));
+    const QString host = incoming + "/new.bmp";
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(enc(host).constData(), 0644), 0);
+    else if (kind == "socket")
+        QCOMPARE(::mknod(enc(host).constData(), S_IFSOCK | 0644, 0), 0);
+    else if (kind == "dangling")
+        QVERIFY(QFile::link(QStringLiteral("missing.bmp"), host));
+    else if (kind == "loop")
+        QVERIFY(QFile::link(QStringLiteral("new.bmp"), host));
+    else if (kind == "folder")
+        QVERIFY(QDir(incoming).mkdir(QStringLiteral("new.bmp")));
+    else
+        QVERIFY(writeSparse(host, pictures::bmp(QSize(320, 400), 8).left(1078), qint64(2) << 30));
+
+    f.writeSettings(Settings);
+    f.load();
+    QElapsedTimer timer;
+    timer.start();
+    if (byDrop) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(host)});
+        f.w().lstSys_OLEDragDrop(&data);
+    } else {
+        LogoTester tester(f.tmp.files(), f.pictures);
+        QCOMPARE(cmdline::addToStartup(f.tmp.files(), f.desktop, tester,
+                                       QStringLiteral("/c C:\\Incoming\\new.bmp"), Folder),
+                 cmdline::ExitRefused);
+    }
+    QVERIFY(timer.elapsed() < 10000);
+    QVERIFY(!f.tmp.exists(Folder + "new.bmp"));
+    QCOMPARE(f.entries(), QStringList{"a.bmp"});
+    if (byDrop && kind == "sparse-2g") {
+        // A drop passes over a picture that is no logo without a word.
+        QVERIFY2(f.desktop.boxes.isEmpty(), qPrintable(f.desktop.boxes.value(0).title + " / "
+                                                       + f.desktop.boxes.value(0).prompt));
+    } else {
+        // The rest is no file that can be read (a folder is not found as a file, as FileLen
+        // finds none): refused with the message of its error number.
+        QCOMPARE(f.desktop.boxes.size(), 1);
+        QCOMPARE(f.desktop.boxes.first().style, int(mb::Critical));
+        const QString title = f.desktop.boxes.first().title;
+        QVERIFY2(title == QStringLiteral("加入失敗") || title.startsWith(QStringLiteral("錯誤編號")),
+                 qPrintable(title));
+    }
 }
 
 void TestHostileFolders::hostileSlotFolder_data()
