@@ -18,6 +18,7 @@ namespace {
 
 const QString Folder = QStringLiteral("C:\\Logos\\");
 const QString LogoSys = QStringLiteral("C:\\LOGO.SYS");
+const QString LogowSys = QStringLiteral("C:\\WINDOWS\\LOGOW.SYS");
 const QString Failed = QStringLiteral("更換失敗");
 
 Box success(const QString &phrase, const QString &name)
@@ -63,29 +64,25 @@ private slots:
         faulty.reset();
     }
 
+    // fresh: a read-only logo, no Showed, no system file; else an earlier copy in Showed and an
+    // old system file, both replaced.
     void doubleClickApplies_data()
     {
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<bool>("earlierCopy");  // Showed already holds a file of that name
-        QTest::addColumn<bool>("oldSystemFile");
-        QTest::newRow("read-only logo, no Showed, no system file") << true << false << false;
-        QTest::newRow("earlier copy replaced, old system file replaced") << false << true << true;
+        QTest::addColumn<bool>("fresh");
+        QTest::newRow("read-only logo, nothing there") << true;
+        QTest::newRow("earlier copy and system file replaced") << false;
     }
     void doubleClickApplies()
     {
-        QFETCH(bool, readOnly);
-        QFETCH(bool, earlierCopy);
-        QFETCH(bool, oldSystemFile);
+        QFETCH(bool, fresh);
         QVERIFY(f->writeLogos(Folder, {"a.bmp", "b.bmp"}));
         const QByteArray logo = f->tmp.readFile(Folder + "a.bmp");
-        if (readOnly)
+        if (fresh)
             QVERIFY(f->tmp.setReadOnly(Folder + "a.bmp", true));
-        if (earlierCopy)
-            QVERIFY(f->tmp.writeFile(Folder + "Showed\\a.bmp", "old"));
-        if (oldSystemFile)
-            QVERIFY(f->writeLogo(LogoSys, 99));
+        else
+            QVERIFY(f->tmp.writeFile(Folder + "Showed\\a.bmp", "old") && f->writeLogo(LogoSys, 99));
         start("Start_Path=C:\\Logos\\\n");
-        QCOMPARE(f->w().cmdRestore->isEnabled(), earlierCopy);
+        QCOMPARE(f->w().cmdRestore->isEnabled(), !fresh);
 
         f->w().lstSys_DblClick();
 
@@ -93,8 +90,7 @@ private slots:
         QCOMPARE(f->tmp.readFile(LogoSys), logo);
         QCOMPARE(attributes(LogoSys), attr::Hidden);
         QCOMPARE(f->tmp.readFile(Folder + "Showed\\a.bmp"), logo);
-        QCOMPARE(attributes(Folder + "Showed\\a.bmp") & attr::ReadOnly,
-                 readOnly ? attr::ReadOnly : 0);
+        QCOMPARE(attributes(Folder + "Showed\\a.bmp") & attr::ReadOnly, fresh ? attr::ReadOnly : 0);
         QVERIFY(!f->tmp.exists(Folder + "a.bmp"));
         QCOMPARE(f->entries(), QStringList{"b.bmp"});
         QCOMPARE(f->w().state.selectedLogoPath, Folder + "b.bmp");
@@ -104,41 +100,31 @@ private slots:
 
     void sameFileRefused_data()
     {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QString>("systemFile");
         QTest::addColumn<QString>("diskName"); // the system file as the disk spells it
-        QTest::addColumn<bool>("waitTab");
-        QTest::addColumn<QString>("prompt");
-        QTest::newRow("LOGO.SYS") << "Start_Path=C:\\\n" << LogoSys << "C:\\LOGO.SYS" << false
-                                  << "C:\\LOGO.SYS 不需要再更換成本身!!";
-        QTest::newRow("logo.sys") << "Start_Path=C:\\\n" << LogoSys << "C:\\logo.sys" << false
-                                  << "C:\\LOGO.SYS 不需要再更換成本身!!";
-        QTest::newRow("LOGOW.SYS") << "Wait_Path=C:\\WINDOWS\\\n" << "C:\\WINDOWS\\LOGOW.SYS"
-                                   << "C:\\WINDOWS\\LOGOW.SYS" << true
-                                   << "LOGOW.SYS 不需要再更換成本身!!";
+        QTest::newRow("LOGO.SYS") << "C:\\LOGO.SYS";
+        QTest::newRow("logo.sys") << "C:\\logo.sys";
+        QTest::newRow("LOGOW.SYS") << LogowSys;
     }
     void sameFileRefused()
     {
-        QFETCH(QString, settings);
-        QFETCH(QString, systemFile);
         QFETCH(QString, diskName);
-        QFETCH(bool, waitTab);
-        QFETCH(QString, prompt);
+        const bool wait = diskName == LogowSys;
+        const QString systemFile = wait ? LogowSys : LogoSys;
         QVERIFY(f->writeLogo(diskName, 7));
         const QByteArray before = f->tmp.readFile(diskName);
-        start(settings);
-        if (waitTab)
+        start(wait ? "Wait_Path=C:\\WINDOWS\\\n" : "Start_Path=C:\\\n");
+        if (wait)
             f->w().lblWait_Click();
-        const QString entry = ExtractFileName(diskName);
-        const int row = int(f->entries().indexOf(entry));
+        const int row = int(f->entries().indexOf(ExtractFileName(diskName)));
         QVERIFY(row >= 0);
         f->w().lstSys->setListIndex(row);
         const QStringList entries = f->entries();
-        ImageBox *preview = f->w().slotPreview(waitTab ? LogoSlot::Wait : LogoSlot::Startup);
+        ImageBox *preview = f->w().slotPreview(wait ? LogoSlot::Wait : LogoSlot::Startup);
         const bool shown = preview->hasPicture();
 
         f->w().lstSys_DblClick();
 
+        const QString prompt = (wait ? "LOGOW.SYS" : LogoSys) + QStringLiteral(" 不需要再更換成本身!!");
         QCOMPARE(f->desktop.boxes, (QList<Box>{Box{prompt, mb::Information, Failed}}));
         QCOMPARE(f->tmp.readFile(systemFile), before);
         QCOMPARE(attributes(systemFile), 0);
@@ -154,7 +140,7 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("phrase");
         QTest::newRow("startup") << 0 << LogoSys << "下次開機";
-        QTest::newRow("wait") << 1 << "C:\\WINDOWS\\LOGOW.SYS" << "待會等待關機";
+        QTest::newRow("wait") << 1 << LogowSys << "待會等待關機";
         QTest::newRow("shutdown") << 2 << "C:\\WINDOWS\\LOGOS.SYS" << "待會關機";
     }
     void dropOnSlotPreview()
@@ -162,28 +148,23 @@ private slots:
         QFETCH(int, slot);
         QFETCH(QString, target);
         QFETCH(QString, phrase);
-        const QString down = QStringLiteral("C:\\Down\\");
-        QVERIFY(f->writeLogos(down, {"x.bmp", "y.bmp"}));
-        QVERIFY(f->writeLogos(Folder, {"z.bmp"}));
-        const QByteArray logo = f->tmp.readFile(down + "x.bmp");
+        QVERIFY(f->writeLogos("C:\\Down\\", {"x.bmp", "y.bmp"}) && f->writeLogos(Folder, {"z.bmp"}));
+        const QByteArray logo = f->tmp.readFile("C:\\Down\\x.bmp");
         start("Start_Path=C:\\Logos\\\nShutdown_Path=C:\\Down\\\n");
         f->w().lblShutdown_Click();
         f->w().imgOutput_MouseMove();
         QVERIFY(f->w().imgOutput->autoDrag());
 
-        const LogoSlot targetSlot = LogoSlot(slot);
-        if (targetSlot == LogoSlot::Startup)
-            f->w().imgStartup_DragDrop();
-        else if (targetSlot == LogoSlot::Wait)
-            f->w().imgWait_DragDrop();
-        else
-            f->w().imgShutdown_DragDrop();
+        void (FrmLogo::*const drops[])() = {&FrmLogo::imgStartup_DragDrop,
+                                             &FrmLogo::imgWait_DragDrop,
+                                             &FrmLogo::imgShutdown_DragDrop};
+        (f->w().*drops[slot])();
 
         QCOMPARE(f->desktop.boxes, QList<Box>{success(phrase, "x.bmp")});
         QCOMPARE(f->tmp.readFile(target), logo);
-        QCOMPARE(f->tmp.readFile(down + "Showed\\x.bmp"), logo);
+        QCOMPARE(f->tmp.readFile("C:\\Down\\Showed\\x.bmp"), logo);
         QVERIFY(!f->tmp.exists(QStringLiteral("C:\\Logos\\Showed")));
-        QVERIFY(f->w().slotPreview(targetSlot)->hasPicture());
+        QVERIFY(f->w().slotPreview(LogoSlot(slot))->hasPicture());
         QCOMPARE(f->entries(), QStringList{"y.bmp"});
     }
 
@@ -199,34 +180,26 @@ private slots:
         QCOMPARE(f->desktop.boxes, QList<Box>{success("下次開機", "only.bmp")});
         QVERIFY(f->entries().isEmpty());
         QVERIFY(!f->w().imgOutput->hasPicture());
-        QVERIFY(!f->w().state.slotHasLogos[0]);
         f->w().imgOutput_MouseMove();
         QVERIFY(!f->w().imgOutput->autoDrag());
     }
 
-    // Nothing to apply: no entry chosen, a file removed behind the tool's back, an entry left
-    // from the previous folder after a switch to a missing folder.
+    // No entry chosen, a file removed behind the tool's back, an entry left from the previous
+    // folder after a switch to a missing folder.
     void nothingToApply_data()
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("target");
-        QTest::addColumn<Box>("box");
-        const Box missing{QStringLiteral("在目前的目錄中找不到 a.bmp，請重新整理清單後再試!!"),
-                          mb::Critical, Failed};
-        QTest::newRow("no entry") << "none" << LogoSys
-                                  << Box{QStringLiteral("請先在清單中點選要更換的LOGO!!"),
-                                         mb::Information, Failed};
-        QTest::newRow("removed") << "removed" << LogoSys << missing;
-        QTest::newRow("stale, clicked") << "stale-clicked" << "C:\\WINDOWS\\LOGOW.SYS" << missing;
-        QTest::newRow("stale") << "stale" << "C:\\WINDOWS\\LOGOW.SYS" << missing;
+        QTest::newRow("no entry") << "none" << LogoSys;
+        QTest::newRow("removed") << "removed" << LogoSys;
+        QTest::newRow("stale, clicked") << "stale-clicked" << LogowSys;
+        QTest::newRow("stale") << "stale" << LogowSys;
     }
     void nothingToApply()
     {
         QFETCH(QString, how);
         QFETCH(QString, target);
-        QFETCH(Box, box);
-        QVERIFY(f->writeLogos(Folder, {"a.bmp"}));
-        QVERIFY(f->writeLogo(target, 5));
+        QVERIFY(f->writeLogos(Folder, {"a.bmp"}) && f->writeLogo(target, 5));
         const QByteArray old = f->tmp.readFile(target);
         start("Start_Path=C:\\Logos\\\nWait_Path=C:\\Gone\\\n");
         if (how == "none") {
@@ -244,6 +217,10 @@ private slots:
 
         f->w().lstSys_DblClick();
 
+        const Box box = how == "none"
+            ? Box{QStringLiteral("請先在清單中點選要更換的LOGO!!"), mb::Information, Failed}
+            : Box{QStringLiteral("在目前的目錄中找不到 a.bmp，請重新整理清單後再試!!"), mb::Critical,
+                  Failed};
         QCOMPARE(f->desktop.boxes, QList<Box>{box});
         QCOMPARE(f->tmp.readFile(target), old);
         QCOMPARE(f->tmp.exists(Folder + "a.bmp"), how != "removed");
@@ -251,41 +228,35 @@ private slots:
         QVERIFY(!f->tmp.exists(QStringLiteral("C:\\Gone")));
     }
 
-    // A failure at each step of the file work: nothing is lost, and only a failure that leaves
-    // the slot's logo in place is reported as one.
+    // A failure at each file step: nothing is lost, and only a failure that leaves the slot's
+    // logo in place is reported as one. An empty prompt: the logo was applied.
     void failingStep_data()
     {
         QTest::addColumn<QString>("op");
-        QTest::addColumn<int>("nth");
-        QTest::addColumn<bool>("applied");
         QTest::addColumn<QString>("prompt");
         const QString noCopy = QStringLiteral("無法將 a.bmp 備份到 Showed 目錄，原本的畫面沒有改變。");
-        QTest::newRow("create Showed") << "createFolder" << 1 << false << noCopy;
-        QTest::newRow("copy") << "copyFile" << 1 << false << noCopy;
-        QTest::newRow("replace") << "replaceFile" << 1 << false
-                                 << "無法更換 C:\\LOGO.SYS，原本的畫面沒有改變。";
-        QTest::newRow("attributes") << "setAttr" << 0 << true << QString();
+        QTest::newRow("create Showed") << "createFolder" << noCopy;
+        QTest::newRow("copy") << "copyFile" << noCopy;
+        QTest::newRow("replace") << "replaceFile" << "無法更換 C:\\LOGO.SYS，原本的畫面沒有改變。";
+        QTest::newRow("attributes") << "setAttr" << QString();
     }
     void failingStep()
     {
         QFETCH(QString, op);
-        QFETCH(int, nth);
-        QFETCH(bool, applied);
         QFETCH(QString, prompt);
-        QVERIFY(f->writeLogos(Folder, {"a.bmp", "b.bmp"}));
+        QVERIFY(f->writeLogos(Folder, {"a.bmp", "b.bmp"}) && f->writeLogo(LogoSys, 99));
         QVERIFY(f->tmp.setReadOnly(Folder + "a.bmp", true));
-        QVERIFY(f->writeLogo(LogoSys, 99));
         const QByteArray logo = f->tmp.readFile(Folder + "a.bmp");
         const QByteArray old = f->tmp.readFile(LogoSys);
         start("Start_Path=C:\\Logos\\\n", true);
-        if (nth == 0)
+        if (prompt.isEmpty())
             faulty->failEveryCallOf(op, rt::PermissionDenied);
         else
-            faulty->failNthCallOf(op, nth, rt::PermissionDenied);
+            faulty->failNthCallOf(op, 1, rt::PermissionDenied);
 
         f->w().lstSys_DblClick();
 
-        if (applied) {
+        if (prompt.isEmpty()) {
             QCOMPARE(f->desktop.boxes, QList<Box>{success("下次開機", "a.bmp")});
             QCOMPARE(f->tmp.readFile(LogoSys), logo);
             QCOMPARE(attributes(LogoSys), attr::ReadOnly); // not hidden, but in place
@@ -299,7 +270,6 @@ private slots:
         QCOMPARE(attributes(Folder + "a.bmp"), attr::ReadOnly);
         QVERIFY(!f->tmp.exists(Folder + "Showed"));
         QCOMPARE(f->entries(), (QStringList{"a.bmp", "b.bmp"}));
-        QCOMPARE(f->w().state.selectedLogoPath, Folder + "a.bmp");
         QVERIFY(!f->w().cmdRestore->isEnabled());
         QCOMPARE(faulty->callsOf("deleteFile"), op == "replaceFile" ? 1 : 0); // only the new copy
     }
