@@ -58,215 +58,192 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 private slots:
-    void argumentText_data();
-    void argumentText();
-    void addMode_data();
-    void addMode();
-    void copyErrors();
-    void previewMode_data();
-    void previewMode();
-    void hostPathIsAdded();
-};
+    void argumentText_data()
+    {
+        // "@" is the temporary folder, "<x>" the Windows form of @/pics/x.
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("cwd");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("absolute") << QStringList{"/c", "@/pics/a.bmp"} << "/" << "/c <a.bmp>";
+        QTest::newRow("relative") << QStringList{"pics/a.bmp"} << "@" << "<a.bmp>";
+        QTest::newRow("dots") << QStringList{"../pics/a.bmp"} << "@/pics" << "<a.bmp>";
+        QTest::newRow("missing file") << QStringList{"none.bmp"} << "@/pics" << "<none.bmp>";
+        QTest::newRow("/C stays a switch") << QStringList{"/C", "@/pics/a.bmp"} << "/"
+                                           << "/C <a.bmp>";
+        QTest::newRow("quoted") << QStringList{"\"@/pics/a.bmp\""} << "/" << "\"@/pics/a.bmp\"";
+        QTest::newRow("Windows path") << QStringList{"C:\\a.bmp"} << "@" << "C:\\a.bmp";
+        QTest::newRow("missing folder") << QStringList{"@/gone/a.bmp"} << "/" << "@/gone/a.bmp";
+    }
 
-void TestCommandLine::argumentText_data()
-{
-    // "@" is the temporary folder, "<x>" the Windows form of @/pics/x.
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("cwd");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("absolute") << QStringList{"/c", "@/pics/a.bmp"} << "/" << "/c <a.bmp>";
-    QTest::newRow("relative") << QStringList{"pics/a.bmp"} << "@" << "<a.bmp>";
-    QTest::newRow("dots") << QStringList{"../pics/a.bmp"} << "@/pics" << "<a.bmp>";
-    QTest::newRow("missing file") << QStringList{"none.bmp"} << "@/pics" << "<none.bmp>";
-    QTest::newRow("/C stays a switch") << QStringList{"/C", "@/pics/a.bmp"} << "/"
-                                       << "/C <a.bmp>";
-    QTest::newRow("quoted") << QStringList{"\"@/pics/a.bmp\""} << "/" << "\"@/pics/a.bmp\"";
-    QTest::newRow("Windows path") << QStringList{"C:\\a.bmp"} << "@" << "C:\\a.bmp";
-    QTest::newRow("missing folder") << QStringList{"@/gone/a.bmp"} << "/" << "@/gone/a.bmp";
-}
+    void argumentText()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, cwd);
+        QFETCH(QString, expected);
+        test::TempPrefix machine;
+        const QString base = QDir(machine.baseDir()).canonicalPath();
+        QVERIFY(QDir(base).mkpath(QStringLiteral("pics")));
+        QVERIFY(QFile(base + QStringLiteral("/pics/a.bmp")).open(QIODevice::WriteOnly));
+        for (QString &a : arguments)
+            a.replace(QLatin1Char('@'), base);
+        for (const QString &name : {QStringLiteral("a.bmp"), QStringLiteral("none.bmp")})
+            expected.replace('<' + name + '>', machine.windows(base + QStringLiteral("/pics/") + name));
+        expected.replace(QLatin1Char('@'), base);
+        QCOMPARE(commandText(machine.prefix(), arguments, cwd.replace(QLatin1Char('@'), base)),
+                 expected);
+    }
 
-void TestCommandLine::argumentText()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, cwd);
-    QFETCH(QString, expected);
-    test::TempPrefix machine;
-    const QString base = QDir(machine.baseDir()).canonicalPath();
-    QVERIFY(QDir(base).mkpath(QStringLiteral("pics")));
-    QFile file(base + QStringLiteral("/pics/a.bmp"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    for (QString &a : arguments)
-        a.replace(QLatin1Char('@'), base);
-    for (const QString &name : {QStringLiteral("a.bmp"), QStringLiteral("none.bmp")})
-        expected.replace('<' + name + '>', machine.windows(base + QStringLiteral("/pics/") + name));
-    expected.replace(QLatin1Char('@'), base);
-    QCOMPARE(commandText(machine.prefix(), arguments, cwd.replace(QLatin1Char('@'), base)),
-             expected);
-}
+    void addMode_data()
+    {
+        // settings: null for the usual ones; answer 0: no question expected; target afterwards:
+        // "source", "old" (unchanged) or "none".
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("target");
+        const QString added = box(64, "加入完成", "已成功的將 'a.bmp' 加入 C:\\Logos\\");
+        const QString replace = box(292, "確認取代檔案", "'a.bmp' 檔案已經存在，是否要覆蓋此檔？");
+        const QStringList noFolder{
+            box(16, "路徑錯誤", "找不到您所設定的開機畫面路徑，請重新指定更換LOGO的檔案路徑!!")};
+        const QStringList missing{box(16, "加入失敗", "找不到來源檔案。")};
+        const QString notLogo = "' 不是一個 LOGO，所以無法加入至 C:\\Logos\\";
+        const QString logo = "dir:C:\\Logos\\;logo:" + Source, cmd = "/c " + Source, none;
+        QTest::newRow("copied") << none << logo << cmd << 0 << QStringList{added} << 0 << "source";
+        QTest::newRow("any third character") << none << logo << "/c*" + Source << 0
+                                             << QStringList{added} << 0 << "source";
+        QTest::newRow("no folder set") << "" << logo << cmd << 0 << noFolder << 1 << "none";
+        QTest::newRow("folder missing, file not looked at")
+            << "[SplashwheelSet]\nStart_Path=C:\\Gone\\\n" << "" << cmd << 0 << noFolder << 1 << "none";
+        QTest::newRow("JPEG, size not 129...")
+            << none << "dir:C:\\Logos\\;jpeg:C:\\Incoming\\a.jpg" << "/c C:\\Incoming\\a.jpg" << 0
+            << QStringList{box(16, "加入失敗", "'a.jpg" + notLogo)} << 1 << "none";
+        QTest::newRow("129,000 bytes, no picture") << none << "dir:C:\\Logos\\;sized:" + Source << cmd
+            << 0 << QStringList{box(16, "加入失敗", "'a.bmp" + notLogo)} << 1 << "none";
+        QTest::newRow("missing source") << none << "dir:C:\\Logos\\" << cmd << 0 << missing << 1 << "none";
+        QTest::newRow("quoted path") << none << logo << "/c \"" + Source + "\"" << 0 << missing << 1 << "none";
+        QTest::newRow("already in the folder") << none << "logo:" + Target << "/c c:\\logos\\A.BMP"
+                                               << 0 << QStringList{} << 0 << "old";
+        QTest::newRow("existing, Yes") << none << logo + ";other:" + Target << cmd << 6
+                                       << QStringList{replace, added} << 0 << "source";
+        QTest::newRow("existing, No") << none << logo + ";other:" + Target << cmd << 7
+                                      << QStringList{replace} << 0 << "old";
+        QTest::newRow("read-only, Yes") << none << logo + ";readonly:" + Target << cmd << 6
+            << QStringList{replace, box(16, "加入失敗", "沒有檔案的使用權限。")} << 1 << "old";
+        QTest::newRow("/C previews the whole text") << none << logo << "/C " + Source << 0
+            << QStringList{box(16, "預覽錯誤", "'a.bmp' 不是一個 LOGO，所以無法預覽。")} << 1 << "none";
+    }
+    void addMode()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, files);
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(QStringList, boxes);
+        QFETCH(int, exitCode);
+        QFETCH(QString, target);
+        WindowFixture f(command);
+        if (settings.isNull() || !settings.isEmpty())
+            f.writeSettings(settings.isNull() ? Settings : settings);
+        QVERIFY(makeFiles(f, files));
+        const QByteArray before = f.settingsBytes();
+        const QByteArray old = f.tmp.readFile(Target);
+        if (answer)
+            f.desktop.answer(answer);
 
-void TestCommandLine::addMode_data()
-{
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<QString>("files");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("answer"); // 0: no question expected
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("target"); // afterwards: "source", "old" (unchanged) or "none"
+        const LoadOutcome outcome = f.load();
+        QCOMPARE(boxesOf(f.desktop), boxes);
+        QCOMPARE(f.desktop.pendingAnswers(), 0);
+        QVERIFY(!outcome.showWindow && !f.w().isVisible());
+        QCOMPARE(outcome.exitCode, exitCode);
+        QCOMPARE(f.settingsBytes(), before); // nothing saved
+        QCOMPARE(f.tmp.exists(Target), target != "none");
+        if (target != "none")
+            QCOMPARE(f.tmp.readFile(Target), target == "old" ? old : f.tmp.readFile(Source));
+    }
 
-    const QString added = box(64, "加入完成", "已成功的將 'a.bmp' 加入 C:\\Logos\\");
-    const QString replace = box(292, "確認取代檔案", "'a.bmp' 檔案已經存在，是否要覆蓋此檔？");
-    const QString noFolder =
-        box(16, "路徑錯誤", "找不到您所設定的開機畫面路徑，請重新指定更換LOGO的檔案路徑!!");
-    const QString missing = box(16, "加入失敗", "找不到來源檔案。");
-    const QString notLogo = box(16, "加入失敗", "'a.bmp' 不是一個 LOGO，所以無法加入至 C:\\Logos\\");
-    const QString logo = "dir:C:\\Logos\\;logo:" + Source;
-    const QString cmd = "/c " + Source;
+    void copyErrors()
+    {
+        const std::pair<int, QString> cases[] = {
+            {rt::FileNotFound, box(16, "加入失敗", "找不到來源檔案。")},
+            {rt::PermissionDenied, box(16, "加入失敗", "沒有檔案的使用權限。")},
+            {rt::DiskFull, box(16, "錯誤編號61", "程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！")}};
+        for (const auto &[error, message] : cases) {
+            WindowFixture f(QStringLiteral("/c ") + Source);
+            test::FaultInjectingFileService faulty(f.tmp.files());
+            faulty.failEveryCallOf(QStringLiteral("copyFile"), error);
+            f.services = std::make_unique<Services>(Services{f.tmp.prefix(), faulty, f.desktop,
+                                                             f.pictures, f.services->programFolder,
+                                                             f.services->commandText, false});
+            f.writeSettings(Settings);
+            QVERIFY(makeFiles(f, QStringLiteral("dir:C:\\Logos\\;logo:") + Source));
+            QCOMPARE(f.load().exitCode, 1);
+            QCOMPARE(boxesOf(f.desktop), QStringList{message});
+            QCOMPARE(faulty.callsOf(QStringLiteral("copyFile")), 1);
+        }
+    }
 
-    QTest::newRow("copied") << Settings << logo << cmd << 0 << QStringList{added} << 0 << "source";
-    QTest::newRow("any third character") << Settings << logo << "/c*" + Source << 0
-                                         << QStringList{added} << 0 << "source";
-    QTest::newRow("no folder set") << "" << logo << cmd << 0 << QStringList{noFolder} << 1 << "none";
-    QTest::newRow("folder missing, file not looked at")
-        << "[SplashwheelSet]\nStart_Path=C:\\Gone\\\n" << "" << cmd << 0 << QStringList{noFolder}
-        << 1 << "none";
-    QTest::newRow("JPEG, size not 129...")
-        << Settings << "dir:C:\\Logos\\;jpeg:C:\\Incoming\\a.jpg" << "/c C:\\Incoming\\a.jpg" << 0
-        << QStringList{box(16, "加入失敗", "'a.jpg' 不是一個 LOGO，所以無法加入至 C:\\Logos\\")}
-        << 1 << "none";
-    QTest::newRow("129,000 bytes, no picture") << Settings << "dir:C:\\Logos\\;sized:" + Source
-                                               << cmd << 0 << QStringList{notLogo} << 1 << "none";
-    QTest::newRow("missing source") << Settings << "dir:C:\\Logos\\" << cmd << 0
-                                    << QStringList{missing} << 1 << "none";
-    QTest::newRow("quoted path") << Settings << logo << "/c \"" + Source + "\"" << 0
-                                 << QStringList{missing} << 1 << "none";
-    QTest::newRow("already in the folder") << Settings << "logo:" + Target
-                                           << "/c c:\\logos\\A.BMP" << 0 << QStringList{} << 0
-                                           << "old";
-    QTest::newRow("existing, Yes") << Settings << logo + ";other:" + Target << cmd << 6
-                                   << QStringList{replace, added} << 0 << "source";
-    QTest::newRow("existing, No") << Settings << logo + ";other:" + Target << cmd << 7
-                                  << QStringList{replace} << 0 << "old";
-    QTest::newRow("read-only, Yes")
-        << Settings << logo + ";readonly:" + Target << cmd << 6
-        << QStringList{replace, box(16, "加入失敗", "沒有檔案的使用權限。")} << 1 << "old";
-    QTest::newRow("/C previews the whole text")
-        << Settings << logo << "/C " + Source << 0
-        << QStringList{box(16, "預覽錯誤", "'a.bmp' 不是一個 LOGO，所以無法預覽。")} << 1 << "none";
-}
+    void previewMode_data()
+    {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("refusedName"); // null: the preview is shown
+        QTest::newRow("logo") << "logo:" + Source << Source << QString();
+        QTest::newRow("JPEG, size not 129...") << "jpeg:C:\\a.jpg" << "C:\\a.jpg" << QString();
+        QTest::newRow("not 320 x 400") << "small:" + Source << Source << "a.bmp";
+        QTest::newRow("missing") << "" << Source << "a.bmp";
+        QTest::newRow("quoted") << "logo:" + Source << "\"" + Source + "\"" << "a.bmp\"";
+        QTest::newRow("no backslash") << "" << "a.bmp" << "";
+    }
 
-void TestCommandLine::addMode()
-{
-    QFETCH(QString, settings);
-    QFETCH(QString, files);
-    QFETCH(QString, command);
-    QFETCH(int, answer);
-    QFETCH(QStringList, boxes);
-    QFETCH(int, exitCode);
-    QFETCH(QString, target);
-    WindowFixture f(command);
-    if (!settings.isEmpty())
-        f.writeSettings(settings);
-    QVERIFY(makeFiles(f, files));
-    const QByteArray before = f.settingsBytes();
-    const QByteArray old = f.tmp.readFile(Target);
-    if (answer)
-        f.desktop.answer(answer);
-
-    const LoadOutcome outcome = f.load();
-    QCOMPARE(boxesOf(f.desktop), boxes);
-    QCOMPARE(f.desktop.pendingAnswers(), 0);
-    QVERIFY(!outcome.showWindow && !f.w().isVisible());
-    QCOMPARE(outcome.exitCode, exitCode);
-    QCOMPARE(f.settingsBytes(), before); // nothing saved
-    QCOMPARE(f.tmp.exists(Target), target != "none");
-    if (target != "none")
-        QCOMPARE(f.tmp.readFile(Target), target == "old" ? old : f.tmp.readFile(Source));
-}
-
-void TestCommandLine::copyErrors()
-{
-    const std::pair<int, QString> cases[] = {
-        {rt::FileNotFound, box(16, "加入失敗", "找不到來源檔案。")},
-        {rt::PermissionDenied, box(16, "加入失敗", "沒有檔案的使用權限。")},
-        {rt::DiskFull, box(16, "錯誤編號61", "程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！")}};
-    for (const auto &[error, message] : cases) {
-        WindowFixture f(QStringLiteral("/c ") + Source);
-        test::FaultInjectingFileService faulty(f.tmp.files());
-        faulty.failEveryCallOf(QStringLiteral("copyFile"), error);
-        f.services = std::make_unique<Services>(Services{f.tmp.prefix(), faulty, f.desktop,
-                                                         f.pictures, f.services->programFolder,
-                                                         f.services->commandText, false});
+    void previewMode()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, command);
+        QFETCH(QString, refusedName);
+        WindowFixture f(command);
         f.writeSettings(Settings);
-        QVERIFY(makeFiles(f, QStringLiteral("dir:C:\\Logos\\;logo:") + Source));
-        QCOMPARE(f.load().exitCode, 1);
-        QCOMPARE(boxesOf(f.desktop), QStringList{message});
-        QCOMPARE(faulty.callsOf(QStringLiteral("copyFile")), 1);
+        QVERIFY(makeFiles(f, files));
+        const QByteArray before = f.settingsBytes();
+        const bool shown = refusedName.isNull();
+
+        const test::PreviewWatcher preview;
+        const LoadOutcome outcome = f.load();
+        QCOMPARE(preview.opened, shown);
+        QVERIFY(!outcome.showWindow);
+        QCOMPARE(outcome.exitCode, shown ? 0 : 1);
+        QCOMPARE(f.settingsBytes(), before);
+        if (!shown) {
+            const QString prompt = "'" + refusedName + "' 不是一個 LOGO，所以無法預覽。";
+            QCOMPARE(boxesOf(f.desktop), QStringList{box(16, "預覽錯誤", prompt)});
+            return;
+        }
+        QVERIFY(f.desktop.boxes.isEmpty());
+        QVERIFY(preview.closedByClick);
+        QVERIFY(preview.flags.testFlag(Qt::WindowStaysOnTopHint)); // started with a command line
+        QVERIFY(preview.flags.testFlag(Qt::FramelessWindowHint));
+        const Twips twips = Twips::forWidget(&f.w());
+        QCOMPARE(preview.size, QSize(twips.toPixelsX(4800), twips.toPixelsY(6000)));
     }
-}
 
-void TestCommandLine::previewMode_data()
-{
-    QTest::addColumn<QString>("files");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("refusedName"); // null: the preview is shown
-    QTest::newRow("logo") << "logo:" + Source << Source << QString();
-    QTest::newRow("JPEG, size not 129...") << "jpeg:C:\\a.jpg" << "C:\\a.jpg" << QString();
-    QTest::newRow("not 320 x 400") << "small:" + Source << Source << "a.bmp";
-    QTest::newRow("missing") << "" << Source << "a.bmp";
-    QTest::newRow("quoted") << "logo:" + Source << "\"" + Source + "\"" << "a.bmp\"";
-    QTest::newRow("no backslash") << "" << "a.bmp" << "";
-}
-
-void TestCommandLine::previewMode()
-{
-    QFETCH(QString, files);
-    QFETCH(QString, command);
-    QFETCH(QString, refusedName);
-    WindowFixture f(command);
-    f.writeSettings(Settings);
-    QVERIFY(makeFiles(f, files));
-    const QByteArray before = f.settingsBytes();
-    const bool shown = refusedName.isNull();
-
-    const test::PreviewWatcher preview;
-    const LoadOutcome outcome = f.load();
-    QCOMPARE(preview.opened, shown);
-    QVERIFY(!outcome.showWindow);
-    QCOMPARE(outcome.exitCode, shown ? 0 : 1);
-    QCOMPARE(f.settingsBytes(), before);
-    if (!shown) {
-        const QString prompt = "'" + refusedName + "' 不是一個 LOGO，所以無法預覽。";
-        QCOMPARE(boxesOf(f.desktop), QStringList{box(16, "預覽錯誤", prompt)});
-        return;
+    void hostPathIsAdded()
+    {
+        // "bootgallery /c ~/pics/b.bmp" as the shell hands it over.
+        WindowFixture f;
+        f.writeSettings(Settings);
+        QVERIFY(f.tmp.makeFolder(QStringLiteral("C:\\Logos\\")));
+        const QString host = QDir(f.tmp.baseDir()).canonicalPath() + QStringLiteral("/b.bmp");
+        QVERIFY(f.tmp.writeFile(f.tmp.windows(host), pictures::bmp(QSize(320, 400))));
+        f.services->commandText = commandText(f.tmp.prefix(), {QStringLiteral("/c"), host}, "/");
+        QVERIFY(f.services->commandText.startsWith(QLatin1String("/c Z:\\")));
+        QCOMPARE(f.load().exitCode, 0);
+        QCOMPARE(boxesOf(f.desktop),
+                 QStringList{box(64, "加入完成", "已成功的將 'b.bmp' 加入 C:\\Logos\\")});
+        QCOMPARE(f.tmp.readFile(QStringLiteral("C:\\Logos\\b.bmp")), pictures::bmp(QSize(320, 400)));
     }
-    QVERIFY(f.desktop.boxes.isEmpty());
-    QVERIFY(preview.closedByClick);
-    QVERIFY(preview.flags.testFlag(Qt::WindowStaysOnTopHint)); // started with a command line
-    QVERIFY(preview.flags.testFlag(Qt::FramelessWindowHint));
-    const Twips twips = Twips::forWidget(&f.w());
-    QCOMPARE(preview.size, QSize(twips.toPixelsX(4800), twips.toPixelsY(6000)));
-}
-
-void TestCommandLine::hostPathIsAdded()
-{
-    // "bootgallery /c ~/pics/b.bmp" as the shell hands it over.
-    WindowFixture f;
-    f.writeSettings(Settings);
-    QVERIFY(f.tmp.makeFolder(QStringLiteral("C:\\Logos\\")));
-    const QString host = QDir(f.tmp.baseDir()).canonicalPath() + QStringLiteral("/b.bmp");
-    QFile file(host);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(pictures::bmp(QSize(320, 400)));
-    file.close();
-    f.services->commandText = commandText(f.tmp.prefix(), {QStringLiteral("/c"), host}, "/");
-    QVERIFY(f.services->commandText.startsWith(QLatin1String("/c Z:\\")));
-    QCOMPARE(f.load().exitCode, 0);
-    QCOMPARE(boxesOf(f.desktop),
-             QStringList{box(64, "加入完成", "已成功的將 'b.bmp' 加入 C:\\Logos\\")});
-    QCOMPARE(f.tmp.readFile(QStringLiteral("C:\\Logos\\b.bmp")), pictures::bmp(QSize(320, 400)));
-}
+};
 
 QTEST_MAIN(TestCommandLine)
 #include "tst_commandline.moc"
