@@ -29,53 +29,37 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QStringList>("inFolder");
         QTest::addColumn<QStringList>("used");
-        QTest::addColumn<bool>("otherFile");   // a 2,000-byte file in Showed
-        QTest::addColumn<bool>("subFolder");   // a folder in Showed
-        QTest::addColumn<bool>("readOnly");    // Showed itself read-only
-        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("extra"); // "note": a 2,000-byte file in Showed; "sub": a folder
+                                            // in Showed; "ro": Showed itself read-only
         QTest::addColumn<QStringList>("left"); // what stays in Showed
         QTest::addColumn<bool>("remains");
-        QTest::addColumn<bool>("buttonBefore");
-
-        const QStringList k{"k.bmp"};
-        QTest::newRow("three logos come back")
-            << int(ShowedFolder) << k << QStringList{"a.bmp", "b.bmp", "c.bmp"} << false << false
-            << false << QStringList{"a.bmp", "b.bmp", "c.bmp", "k.bmp"} << QStringList() << false
-            << true;
-        QTest::newRow("name already in the folder")
-            << int(ShowedFolder) << QStringList{"a.bmp", "k.bmp"} << QStringList{"a.bmp"} << false
-            << false << false << QStringList{"a.bmp", "k.bmp"} << QStringList{"a.bmp"} << true
-            << true;
-        QTest::newRow("a 2,000-byte file stays")
-            << int(ShowedFolder) << k << QStringList{"a.bmp", "b.bmp"} << true << false << false
-            << QStringList{"a.bmp", "b.bmp", "k.bmp"} << QStringList{"note.txt"} << true << true;
-        QTest::newRow("subfolder, no files")
-            << int(ShowedFolder) << k << QStringList() << false << true << false << k
-            << QStringList() << true << true;
-        QTest::newRow("empty") << int(ShowedFolder) << k << QStringList() << false << false
-                               << false << k << QStringList() << false << true;
-        QTest::newRow("empty, read-only") << int(ShowedFolder) << k << QStringList() << false
-                                          << false << true << k << QStringList() << true << true;
-        QTest::newRow("no Showed") << int(NoShowed) << k << QStringList() << false << false
-                                   << false << k << QStringList() << false << false;
-        QTest::newRow("Showed is a file") << int(ShowedFile) << k << QStringList() << false
-                                          << false << false << k << QStringList() << true << true;
+        const QStringList k{"k.bmp"}, none, abc{"a.bmp", "b.bmp", "c.bmp"};
+        QTest::newRow("three logos come back") << int(ShowedFolder) << k << abc << "" << none << false;
+        QTest::newRow("name already in the folder") << int(ShowedFolder) << QStringList{"a.bmp", "k.bmp"}
+                                                    << QStringList{"a.bmp"} << "" << QStringList{"a.bmp"} << true;
+        QTest::newRow("a 2,000-byte file stays") << int(ShowedFolder) << k << QStringList{"a.bmp", "b.bmp"}
+                                                 << "note" << QStringList{"note.txt"} << true;
+        QTest::newRow("subfolder, no files") << int(ShowedFolder) << k << none << "sub" << none << true;
+        QTest::newRow("empty") << int(ShowedFolder) << k << none << "" << none << false;
+        QTest::newRow("empty, read-only") << int(ShowedFolder) << k << none << "ro" << none << true;
+        QTest::newRow("no Showed") << int(NoShowed) << k << none << "" << none << false;
+        QTest::newRow("Showed is a file") << int(ShowedFile) << k << none << "" << none << true;
     }
     void restore()
     {
         QFETCH(int, kind);
         QFETCH(QStringList, inFolder);
         QFETCH(QStringList, used);
-        QFETCH(bool, otherFile);
-        QFETCH(bool, subFolder);
-        QFETCH(bool, readOnly);
-        QFETCH(QStringList, entries);
+        QFETCH(QString, extra);
         QFETCH(QStringList, left);
         QFETCH(bool, remains);
-        QFETCH(bool, buttonBefore);
+        QStringList entries = inFolder; // the folder's files and every used logo that came back
+        for (const QString &name : used)
+            if (!entries.contains(name))
+                entries << name;
+        entries.sort();
 
         WindowFixture f;
-        QVERIFY(f.tmp.isValid());
         f.writeSettings(QStringLiteral("[SplashwheelSet]\nStart_Path=") + Folder + "\n");
         QVERIFY(f.writeLogos(Folder, inFolder));
         if (kind == ShowedFile)
@@ -84,22 +68,22 @@ private slots:
             QVERIFY(f.tmp.makeFolder(Showed));
             for (int i = 0; i < used.size(); ++i)
                 QVERIFY(f.writeLogo(Used + used[i], 50 + i));
-            if (otherFile)
+            if (extra == "note")
                 QVERIFY(f.tmp.writeFileOfSize(Used + "note.txt", 2000));
-            if (subFolder)
+            if (extra == "sub")
                 QVERIFY(f.tmp.makeFolder(Used + "old"));
         }
         QHash<QString, QByteArray> before;
         for (const QString &name : used)
             before.insert(name, f.tmp.readFile(Used + name));
         const QByteArray folderFileBefore = f.tmp.readFile(Folder + "a.bmp");
-        if (readOnly)
+        if (extra == "ro")
             QVERIFY(f.tmp.setReadOnly(Showed, true));
         QVERIFY(f.load().showWindow);
-        QCOMPARE(f.w().cmdRestore->isEnabled(), buttonBefore);
+        QCOMPARE(f.w().cmdRestore->isEnabled(), kind != NoShowed);
 
         f.w().cmdRestore_Click();
-        if (readOnly)
+        if (extra == "ro")
             f.tmp.setReadOnly(Showed, false);
 
         QVERIFY(f.desktop.boxes.isEmpty());
@@ -107,14 +91,12 @@ private slots:
         QCOMPARE(f.tmp.exists(Showed), remains);
         QCOMPARE(f.w().cmdRestore->isEnabled(), remains);
         if (kind == ShowedFolder) {
-            QStringList files = QDir(f.tmp.host(Showed)).entryList(QDir::Files);
-            QCOMPARE(files, left);
-            QCOMPARE(f.tmp.exists(Used + "old"), subFolder);
+            QCOMPARE(QDir(f.tmp.host(Showed)).entryList(QDir::Files), left);
+            QCOMPARE(f.tmp.exists(Used + "old"), extra == "sub");
         }
-        for (const QString &name : used) {
+        for (const QString &name : used)
             if (!left.contains(name))
                 QCOMPARE(f.tmp.readFile(Folder + name), before.value(name));
-        }
         if (left.contains("a.bmp")) {
             QCOMPARE(f.tmp.readFile(Folder + "a.bmp"), folderFileBefore);
             QCOMPARE(f.tmp.readFile(Used + "a.bmp"), before.value("a.bmp"));
