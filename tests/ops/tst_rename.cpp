@@ -12,11 +12,10 @@ using Boxes = QList<ScriptedDesktop::Box>;
 
 namespace {
 const QString Folder = QStringLiteral("C:\\Logos\\");
-const ScriptedDesktop::Box Exists{"無法重新命名 b.bmp: 您指定名稱的檔案已經存在。請指定其它檔案。", 16,
-                                  "更換檔名發生錯誤"};
+const QString Title = QStringLiteral("更換檔名發生錯誤");
+const ScriptedDesktop::Box Exists{"無法重新命名 b.bmp: 您指定名稱的檔案已經存在。請指定其它檔案。", 16, Title};
 const ScriptedDesktop::Box MoveFailed{
-    "無法重新命名 b.bmp: 磁碟為寫入保護。\r\n\r\n請移除寫入保護的狀態或改用其它磁碟。", 16,
-    "更換檔名發生錯誤"};
+    "無法重新命名 b.bmp: 磁碟為寫入保護。\r\n\r\n請移除寫入保護的狀態或改用其它磁碟。", 16, Title};
 } // namespace
 
 class TestRename : public QObject
@@ -29,9 +28,7 @@ class TestRename : public QObject
     // Lists the names, selects one and shows the window with the focus in it.
     void start(int count = 0, int selected = 1)
     {
-        QStringList names{"a.bmp", "b.bmp", "c.bmp"};
-        if (count > 0)
-            names.clear();
+        QStringList names = count ? QStringList{} : QStringList{"a.bmp", "b.bmp", "c.bmp"};
         for (int i = 0; i < count; ++i)
             names << QStringLiteral("n%1.bmp").arg(i, 2, 10, QChar('0'));
         f->writeSettings("[SplashwheelSet]\nStart_Path=" + Folder + "\n");
@@ -130,8 +127,7 @@ private slots:
         const Twips &t = w().twips();
         const QRect box = w().txtRename->geometry();
         QCOMPARE(box.width(), t.toPixelsX(t.toTwipsX(w().lstSys->width()) - narrower));
-        QCOMPARE(box.height(), t.toPixelsY(270));
-        QCOMPARE(box.x(), w().lstSys->x() + 2);
+        QCOMPARE(QPoint(box.x(), box.height()), QPoint(w().lstSys->x() + 2, t.toPixelsY(270)));
         // The entry under the box is the one being renamed, scrolled to the top row if it can be.
         LogoList *list = w().lstSys;
         const QPoint corner = list->viewport()->mapFrom(w().centralWidget(), box.topLeft() + QPoint(4, 2));
