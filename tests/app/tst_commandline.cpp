@@ -18,19 +18,9 @@ const QString Source = QStringLiteral("C:\\Incoming\\a.bmp");
 const QString Target = QStringLiteral("C:\\Logos\\a.bmp");
 const QString Settings = QStringLiteral("[SplashwheelSet]\nStart_Path=C:\\Logos\\\nMethod=Big\n");
 
-// "style|title|prompt"
-QString box(int style, const QString &title, const QString &prompt)
-{
-    return QStringLiteral("%1|%2|%3").arg(style).arg(title, prompt);
-}
-
-QStringList boxesOf(const test::ScriptedDesktop &desktop)
-{
-    QStringList out;
-    for (const auto &b : desktop.boxes)
-        out << box(b.style, b.title, b.prompt);
-    return out;
-}
+using Box = test::ScriptedDesktop::Box;
+using Boxes = QList<Box>;
+Box box(int style, const QString &title, const QString &prompt) { return {prompt, style, title}; }
 
 // Files a row asks for, "kind:path;...": logo, other (another logo), readonly (another logo,
 // read-only), jpeg (320 x 400), sized (129,000 bytes, no picture), small (100 x 100), dir.
@@ -101,39 +91,39 @@ private slots:
         QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<Boxes>("boxes");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("target");
-        const QString added = box(64, "加入完成", "已成功的將 'a.bmp' 加入 C:\\Logos\\");
-        const QString replace = box(292, "確認取代檔案", "'a.bmp' 檔案已經存在，是否要覆蓋此檔？");
-        const QStringList noFolder{
+        const Box added = box(64, "加入完成", "已成功的將 'a.bmp' 加入 C:\\Logos\\");
+        const Box replace = box(292, "確認取代檔案", "'a.bmp' 檔案已經存在，是否要覆蓋此檔？");
+        const Boxes noFolder{
             box(16, "路徑錯誤", "找不到您所設定的開機畫面路徑，請重新指定更換LOGO的檔案路徑!!")};
-        const QStringList missing{box(16, "加入失敗", "找不到來源檔案。")};
+        const Boxes missing{box(16, "加入失敗", "找不到來源檔案。")};
         const QString notLogo = "' 不是一個 LOGO，所以無法加入至 C:\\Logos\\";
         const QString logo = "dir:C:\\Logos\\;logo:" + Source, cmd = "/c " + Source, none;
-        QTest::newRow("copied") << none << logo << cmd << 0 << QStringList{added} << 0 << "source";
+        QTest::newRow("copied") << none << logo << cmd << 0 << Boxes{added} << 0 << "source";
         QTest::newRow("any third character") << none << logo << "/c*" + Source << 0
-                                             << QStringList{added} << 0 << "source";
+                                             << Boxes{added} << 0 << "source";
         QTest::newRow("no folder set") << "" << logo << cmd << 0 << noFolder << 1 << "none";
         QTest::newRow("folder missing, file not looked at")
             << "[SplashwheelSet]\nStart_Path=C:\\Gone\\\n" << "" << cmd << 0 << noFolder << 1 << "none";
         QTest::newRow("JPEG, size not 129...")
             << none << "dir:C:\\Logos\\;jpeg:C:\\Incoming\\a.jpg" << "/c C:\\Incoming\\a.jpg" << 0
-            << QStringList{box(16, "加入失敗", "'a.jpg" + notLogo)} << 1 << "none";
+            << Boxes{box(16, "加入失敗", "'a.jpg" + notLogo)} << 1 << "none";
         QTest::newRow("129,000 bytes, no picture") << none << "dir:C:\\Logos\\;sized:" + Source << cmd
-            << 0 << QStringList{box(16, "加入失敗", "'a.bmp" + notLogo)} << 1 << "none";
+            << 0 << Boxes{box(16, "加入失敗", "'a.bmp" + notLogo)} << 1 << "none";
         QTest::newRow("missing source") << none << "dir:C:\\Logos\\" << cmd << 0 << missing << 1 << "none";
         QTest::newRow("quoted path") << none << logo << "/c \"" + Source + "\"" << 0 << missing << 1 << "none";
         QTest::newRow("already in the folder") << none << "logo:" + Target << "/c c:\\logos\\A.BMP"
-                                               << 0 << QStringList{} << 0 << "old";
+                                               << 0 << Boxes{} << 0 << "old";
         QTest::newRow("existing, Yes") << none << logo + ";other:" + Target << cmd << 6
-                                       << QStringList{replace, added} << 0 << "source";
+                                       << Boxes{replace, added} << 0 << "source";
         QTest::newRow("existing, No") << none << logo + ";other:" + Target << cmd << 7
-                                      << QStringList{replace} << 0 << "old";
+                                      << Boxes{replace} << 0 << "old";
         QTest::newRow("read-only, Yes") << none << logo + ";readonly:" + Target << cmd << 6
-            << QStringList{replace, box(16, "加入失敗", "沒有檔案的使用權限。")} << 1 << "old";
+            << Boxes{replace, box(16, "加入失敗", "沒有檔案的使用權限。")} << 1 << "old";
         QTest::newRow("/C previews the whole text") << none << logo << "/C " + Source << 0
-            << QStringList{box(16, "預覽錯誤", "'a.bmp' 不是一個 LOGO，所以無法預覽。")} << 1 << "none";
+            << Boxes{box(16, "預覽錯誤", "'a.bmp' 不是一個 LOGO，所以無法預覽。")} << 1 << "none";
     }
     void addMode()
     {
@@ -141,7 +131,7 @@ private slots:
         QFETCH(QString, files);
         QFETCH(QString, command);
         QFETCH(int, answer);
-        QFETCH(QStringList, boxes);
+        QFETCH(Boxes, boxes);
         QFETCH(int, exitCode);
         QFETCH(QString, target);
         WindowFixture f(command);
@@ -154,7 +144,7 @@ private slots:
             f.desktop.answer(answer);
 
         const LoadOutcome outcome = f.load();
-        QCOMPARE(boxesOf(f.desktop), boxes);
+        QCOMPARE(f.desktop.boxes, boxes);
         QCOMPARE(f.desktop.pendingAnswers(), 0);
         QVERIFY(!outcome.showWindow && !f.w().isVisible());
         QCOMPARE(outcome.exitCode, exitCode);
@@ -166,7 +156,7 @@ private slots:
 
     void copyErrors()
     {
-        const std::pair<int, QString> cases[] = {
+        const std::pair<int, Box> cases[] = {
             {rt::FileNotFound, box(16, "加入失敗", "找不到來源檔案。")},
             {rt::PermissionDenied, box(16, "加入失敗", "沒有檔案的使用權限。")},
             {rt::DiskFull, box(16, "錯誤編號61", "程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！")}};
@@ -180,7 +170,7 @@ private slots:
             f.writeSettings(Settings);
             QVERIFY(makeFiles(f, QStringLiteral("dir:C:\\Logos\\;logo:") + Source));
             QCOMPARE(f.load().exitCode, 1);
-            QCOMPARE(boxesOf(f.desktop), QStringList{message});
+            QCOMPARE(f.desktop.boxes, Boxes{message});
             QCOMPARE(faulty.callsOf(QStringLiteral("copyFile")), 1);
         }
     }
@@ -217,7 +207,7 @@ private slots:
         QCOMPARE(f.settingsBytes(), before);
         if (!shown) {
             const QString prompt = "'" + refusedName + "' 不是一個 LOGO，所以無法預覽。";
-            QCOMPARE(boxesOf(f.desktop), QStringList{box(16, "預覽錯誤", prompt)});
+            QCOMPARE(f.desktop.boxes, Boxes{box(16, "預覽錯誤", prompt)});
             return;
         }
         QVERIFY(f.desktop.boxes.isEmpty());
@@ -239,8 +229,7 @@ private slots:
         f.services->commandText = commandText(f.tmp.prefix(), {QStringLiteral("/c"), host}, "/");
         QVERIFY(f.services->commandText.startsWith(QLatin1String("/c Z:\\")));
         QCOMPARE(f.load().exitCode, 0);
-        QCOMPARE(boxesOf(f.desktop),
-                 QStringList{box(64, "加入完成", "已成功的將 'b.bmp' 加入 C:\\Logos\\")});
+        QCOMPARE(f.desktop.boxes, Boxes{box(64, "加入完成", "已成功的將 'b.bmp' 加入 C:\\Logos\\")});
         QCOMPARE(f.tmp.readFile(QStringLiteral("C:\\Logos\\b.bmp")), pictures::bmp(QSize(320, 400)));
     }
 };
