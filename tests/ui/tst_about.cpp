@@ -11,6 +11,10 @@
 using namespace bg;
 using namespace bg::test;
 
+namespace {
+const QString readmePath = QStringLiteral("C:\\Program Files\\Bootgallery\\Readme.htm");
+} // namespace
+
 class TestAbout : public QObject
 {
     Q_OBJECT
@@ -32,7 +36,7 @@ private slots:
                     !lines[6].isEmpty() && lines[7].isEmpty());
             QCOMPARE(lines[8], QStringLiteral("寫信給我"));
 
-            QLabel *link = about->lblAbout3;
+            QLabel *link = about->lblAbout3; // the address, a link
             QCOMPARE(link->text(), FrmLogo::contactAddress());
             QVERIFY(about->rect().contains(link->geometry()));
             QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -45,8 +49,8 @@ private slots:
         f.w().mnuAbout->trigger();
         QVERIFY(!FrmAbout::current());
         QCOMPARE(f.desktop.opened.size(), 1);
-        QCOMPARE(f.desktop.opened[0].target, "mailto:" + FrmLogo::contactAddress());
-        QCOMPARE(f.desktop.opened[0].showCommand, 1);
+        QCOMPARE(std::pair(f.desktop.opened[0].target, f.desktop.opened[0].showCommand),
+                 std::pair("mailto:" + FrmLogo::contactAddress(), 1));
     }
 
     void helpItems_data()
@@ -55,8 +59,7 @@ private slots:
         QTest::addColumn<bool>("readme");
         QTest::addColumn<QString>("opened");
         QTest::addColumn<int>("show");
-        const QString readme = QStringLiteral("C:\\Program Files\\Bootgallery\\Readme.htm");
-        QTest::newRow("read-me") << "mnuReadme" << true << readme << 3;
+        QTest::newRow("read-me") << "mnuReadme" << true << readmePath << 3;
         QTest::newRow("read-me missing") << "mnuReadme" << false << "" << 0;
         QTest::newRow("Harborview") << "mnuHarborview" << false << FrmLogo::harborviewAddress() << 1;
         QTest::newRow("Pixelbarn") << "mnuPixelbarn" << false << FrmLogo::pixelbarnAddress() << 1;
@@ -69,20 +72,15 @@ private slots:
         QFETCH(QString, opened);
         QFETCH(int, show);
         WindowFixture f;
-        const QString path = QStringLiteral("C:\\Program Files\\Bootgallery\\Readme.htm");
         // Without the file, a folder of its name stands there: Dir finds no normal file.
-        QVERIFY(readme ? f.tmp.writeFile(path, "<html></html>") : f.tmp.makeFolder(path));
+        QVERIFY(readme ? f.tmp.writeFile(readmePath, "<html></html>") : f.tmp.makeFolder(readmePath));
         QVERIFY(f.load().showWindow);
         f.w().findChild<QAction *>(item)->trigger();
         QCOMPARE(f.desktop.opened.size(), opened.isEmpty() ? 0 : 1);
-        if (!opened.isEmpty()) {
-            QCOMPARE(f.desktop.opened[0].target, opened);
-            QCOMPARE(f.desktop.opened[0].showCommand, show);
-            QVERIFY(f.desktop.boxes.isEmpty());
-        } else {
-            QCOMPARE(f.desktop.boxes, QList<ScriptedDesktop::Box>(
-                                          {{"Readme.htm 檔案找不到，請自行尋找檔案!!", 16, "檔案找不到"}}));
-        }
+        if (!opened.isEmpty())
+            QCOMPARE(std::pair(f.desktop.opened[0].target, f.desktop.opened[0].showCommand), std::pair(opened, show));
+        const QList<ScriptedDesktop::Box> missing{{"Readme.htm 檔案找不到，請自行尋找檔案!!", 16, "檔案找不到"}};
+        QCOMPARE(f.desktop.boxes, opened.isEmpty() ? missing : QList<ScriptedDesktop::Box>());
     }
 };
 
