@@ -257,7 +257,7 @@ void FrmLogo::buildControls()
 void FrmLogo::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    auto item = [this](QMenu *menu, const QString &name, const QString &caption,
+    auto item = [](QMenu *menu, const QString &name, const QString &caption,
                        const QKeySequence &shortcut = QKeySequence()) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(name);

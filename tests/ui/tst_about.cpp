@@ -24,7 +24,7 @@ private slots:
     {
         WindowFixture f;
         QVERIFY(f.load().showWindow);
-        QTimer::singleShot(0, [&f] {
+        QTimer::singleShot(0, [] {
             FrmAbout *about = FrmAbout::current();
             QVERIFY(about && about->isModal() && about->isVisible() && !about->parentWidget());
             QCOMPARE(about->windowTitle(), QStringLiteral("關於 Splashwheel"));
