@@ -590,80 +590,90 @@ int HostFileService::createFolder(const QString &path)
     }
 }
 
-int HostFileService::copyFile(const QString &source, const QString &destination, bool overwrite)
+namespace {
+
+// The source file and the destination of a copy, move or replace, resolved once.
+struct Transfer
 {
-    const auto from = m_prefix.toHost(source);
+    QString from;        // host path of the source, a regular file
+    struct stat source{}; // its status
+    QString target;      // the Windows destination
+    QString to;          // its host path
+};
+
+int resolveTransfer(const Prefix &prefix, const QString &source, const QString &destination,
+                    Transfer &t)
+{
+    const auto from = prefix.toHost(source);
     if (!from)
         return rt::PathNotFound;
-    struct stat sst;
-    if (::stat(enc(*from).constData(), &sst) != 0)
+    if (::stat(enc(*from).constData(), &t.source) != 0)
         return errno == ENOENT || errno == ENOTDIR ? missingFileError(*from) : rt::fromErrno(errno);
-    if (!S_ISREG(sst.st_mode))
+    if (!S_ISREG(t.source.st_mode))
         return rt::FileNotFound;
-
-    // A destination ending in a backslash is a folder: the copy keeps the source's name.
-    QString target = destination;
-    if (!target.isEmpty() && isSeparator(target.back()))
-        target += baseName(*from);
-    const auto to = m_prefix.toHost(target);
+    t.from = *from;
+    // A destination ending in a backslash is a folder: the file keeps the source's name.
+    t.target = destination;
+    if (!t.target.isEmpty() && isSeparator(t.target.back()))
+        t.target += baseName(t.from);
+    const auto to = prefix.toHost(t.target);
     if (!to)
         return rt::PathNotFound;
+    t.to = *to;
+    return rt::Ok;
+}
+
+} // namespace
+
+int HostFileService::copyFile(const QString &source, const QString &destination, bool overwrite)
+{
+    Transfer x;
+    if (const int err = resolveTransfer(m_prefix, source, destination, x))
+        return err;
     struct stat dst;
-    if (::stat(enc(*to).constData(), &dst) == 0) {
+    if (::stat(enc(x.to).constData(), &dst) == 0) {
         if (!overwrite)
             return rt::FileAlreadyExists;
         if (S_ISDIR(dst.st_mode) || isReadOnly(dst)
-            || (dst.st_dev == sst.st_dev && dst.st_ino == sst.st_ino))
+            || (dst.st_dev == x.source.st_dev && dst.st_ino == x.source.st_ino))
             return rt::PermissionDenied;
     } else if (errno != ENOENT) {
         return errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
-    } else if (!isDirectory(parentOf(*to))) {
+    } else if (!isDirectory(parentOf(x.to))) {
         return rt::PathNotFound;
     }
 
     TempFile temp;
-    if (const int err = copyToTemp(*from, *to, temp))
+    if (const int err = copyToTemp(x.from, x.to, temp))
         return err;
-    if (const int err = temp.renameTo(*to, !overwrite))
+    if (const int err = temp.renameTo(x.to, !overwrite))
         return err == EEXIST ? rt::FileAlreadyExists : rt::fromErrno(err);
-    syncDirectory(parentOf(*to));
+    syncDirectory(parentOf(x.to));
     return rt::Ok;
 }
 
 int HostFileService::moveFile(const QString &source, const QString &destination)
 {
-    const auto from = m_prefix.toHost(source);
-    if (!from)
-        return rt::PathNotFound;
-    struct stat sst;
-    if (::stat(enc(*from).constData(), &sst) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*from) : rt::fromErrno(errno);
-    if (!S_ISREG(sst.st_mode))
-        return rt::FileNotFound;
-
-    QString target = destination;
-    if (!target.isEmpty() && isSeparator(target.back()))
-        target += baseName(*from);
-    const auto to = m_prefix.toHost(target);
-    if (!to)
-        return rt::PathNotFound;
-    if (!isDirectory(parentOf(*to)))
+    Transfer x;
+    if (const int err = resolveTransfer(m_prefix, source, destination, x))
+        return err;
+    if (!isDirectory(parentOf(x.to)))
         return rt::PathNotFound;
 
-    QString finalTo = *to;
-    switch (overlap(*from, finalTo, lastWindowsComponent(target))) {
+    QString finalTo = x.to;
+    switch (overlap(x.from, finalTo, lastWindowsComponent(x.target))) {
     case Overlap::None:
         break;
     case Overlap::SameName:
     case Overlap::OtherLink:
         return rt::FileAlreadyExists;
     case Overlap::CaseChange:
-        if (::rename(enc(*from).constData(), enc(finalTo).constData()) == 0)
+        if (::rename(enc(x.from).constData(), enc(finalTo).constData()) == 0)
             return rt::Ok;
         return rt::fromErrno(errno);
     }
 
-    const QByteArray f = enc(*from);
+    const QByteArray f = enc(x.from);
     const QByteArray t = enc(finalTo);
     if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
         return rt::Ok;
@@ -695,7 +705,7 @@ int HostFileService::moveFile(const QString &source, const QString &destination)
 
     // Another file system: copy, then remove the source; undo the copy when that fails.
     TempFile temp;
-    if (const int e = copyToTemp(*from, finalTo, temp))
+    if (const int e = copyToTemp(x.from, finalTo, temp))
         return e;
     if (const int e = temp.renameTo(finalTo, true))
         return e == EEXIST ? rt::FileAlreadyExists : rt::fromErrno(e);
@@ -710,33 +720,21 @@ int HostFileService::moveFile(const QString &source, const QString &destination)
 
 int HostFileService::replaceFile(const QString &source, const QString &destination)
 {
-    const auto from = m_prefix.toHost(source);
-    if (!from)
-        return rt::PathNotFound;
-    struct stat sst;
-    if (::stat(enc(*from).constData(), &sst) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? missingFileError(*from) : rt::fromErrno(errno);
-    if (!S_ISREG(sst.st_mode))
-        return rt::FileNotFound;
-
-    QString target = destination;
-    if (!target.isEmpty() && isSeparator(target.back()))
-        target += baseName(*from);
-    const auto to = m_prefix.toHost(target);
-    if (!to)
-        return rt::PathNotFound;
+    Transfer x;
+    if (const int err = resolveTransfer(m_prefix, source, destination, x))
+        return err;
     struct stat dst;
-    if (::lstat(enc(*to).constData(), &dst) == 0) {
+    if (::lstat(enc(x.to).constData(), &dst) == 0) {
         if (S_ISDIR(dst.st_mode))
             return rt::PermissionDenied;
-    } else if (errno != ENOENT || !isDirectory(parentOf(*to))) {
+    } else if (errno != ENOENT || !isDirectory(parentOf(x.to))) {
         return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
     }
-    QString finalTo = *to;
-    const Overlap same = overlap(*from, finalTo, lastWindowsComponent(target));
+    QString finalTo = x.to;
+    const Overlap same = overlap(x.from, finalTo, lastWindowsComponent(x.target));
     if (same == Overlap::SameName)
         return rt::Ok; // already in place
-    const QByteArray f = enc(*from);
+    const QByteArray f = enc(x.from);
     const QByteArray t = enc(finalTo);
     if (same == Overlap::OtherLink) {
         // Two names of one file: rename() would keep both; the source name just goes.
@@ -749,7 +747,7 @@ int HostFileService::replaceFile(const QString &source, const QString &destinati
 
     // Another file system: a full copy beside the destination takes its place in one rename.
     TempFile temp;
-    if (const int e = copyToTemp(*from, finalTo, temp))
+    if (const int e = copyToTemp(x.from, finalTo, temp))
         return e;
     if (const int e = temp.renameTo(finalTo, false))
         return rt::fromErrno(e);
