@@ -19,6 +19,14 @@ WindowFixture::~WindowFixture()
     window.reset();
 }
 
+FaultInjectingFileService &WindowFixture::injectFaults()
+{
+    faults = std::make_unique<FaultInjectingFileService>(tmp.files());
+    services.reset(new Services{tmp.prefix(), *faults, desktop, pictures, services->programFolder,
+                                services->commandText, services->previousInstance});
+    return *faults;
+}
+
 FrmLogo &WindowFixture::create()
 {
     if (!window)

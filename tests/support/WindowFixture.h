@@ -2,6 +2,7 @@
 
 #include "app/Services.h"
 #include "platform/PictureLoader.h"
+#include "support/FaultInjectingFileService.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TempPrefix.h"
 #include "ui/FrmLogo.h"
@@ -25,9 +26,12 @@ public:
     TempPrefix tmp;
     ScriptedDesktop desktop;
     PictureLoader pictures{96.0, 96.0};
+    std::unique_ptr<FaultInjectingFileService> faults; // set by injectFaults(); outlives services
     std::unique_ptr<Services> services;
     std::unique_ptr<FrmLogo> window;
 
+    // Sends every file call of the window through a fault-injecting service (before create()).
+    FaultInjectingFileService &injectFaults();
     // Creates the window (not yet loaded).
     FrmLogo &create();
     // Creates the window if needed and runs Form_Load.
