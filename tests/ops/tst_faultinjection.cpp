@@ -5,17 +5,12 @@
 // the settings file reads and holds old or new values; a failure was told and never reported
 // as a success; the window shows what is on the disk.
 #include "app/CommandLineModes.h"
-#include "app/Services.h"
-#include "core/LogoSettings.h"
 #include "core/LogoTests.h"
 #include "ops/StartupRegistration.h"
-#include "platform/Desktop.h"
 #include "platform/PrivateProfile.h"
 #include "platform/RuntimeError.h"
-#include "support/FaultInjectingFileService.h"
 #include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
-#include "ui/FrmLogo.h"
 #include "ui/LogoList.h"
 
 #include <QAction>
@@ -30,6 +25,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
 #include <functional>
 
 using namespace bg;
@@ -43,118 +39,117 @@ const QString Incoming = QStringLiteral("C:\\Incoming\\");
 const QString StartupSystemFile = QStringLiteral("C:\\LOGO.SYS");
 const QStringList SystemFiles = {StartupSystemFile, QStringLiteral("C:\\WINDOWS\\LOGOW.SYS"),
                                  QStringLiteral("C:\\WINDOWS\\LOGOS.SYS")};
+using Logos = QList<std::pair<QString, int>>; // paths and the shade that tells them apart
+const Logos TwoLogos = {{Folder + "a.bmp", 1}, {Folder + "b.bmp", 2}};
 
-enum class Mode { Once, Onward };
+// Ends one run of a scenario as failed when the condition does not hold.
+#define EXPECT(condition, message)                                                                 \
+    if (!(condition))                                                                              \
+    return QTest::qFail(message, __FILE__, __LINE__)
 
-// Ends one run of a scenario as failed (the caller stops at the first failed run).
-#define FAIL_RUN(message) return (QTest::qFail(message, __FILE__, __LINE__), -1)
-
-// A window whose every file call goes through a fault-injecting service.
+// One run: a window whose every file call goes through a fault-injecting service, with the
+// step-th changing call after arm() failing once or from then on (step 0: nothing fails).
 struct Bench
 {
     WindowFixture f;
-    FaultInjectingFileService files{f.tmp.files()};
-    int armedAt = 0;
+    FaultInjectingFileService &files = f.injectFaults();
+    const int step;
+    const bool onward;
+    const int error;
+    QList<QByteArray> before; // the logos there were when the operation began
 
-    Bench()
-    {
-        f.services.reset(new Services{f.tmp.prefix(), files, f.desktop, f.pictures,
-                                      f.services->programFolder, QString(), false});
-    }
+    Bench(int step, bool onward, int error) : step(step), onward(onward), error(error) {}
 
-    // Makes the step-th changing call from now on fail (step 0: nothing fails).
-    void arm(int step, Mode mode, int error)
+    // Writes the logos and a settings file showing Folder, then loads the window.
+    void start(const Logos &logos = TwoLogos)
     {
-        armedAt = files.changingCalls();
-        if (step <= 0)
-            return;
-        if (mode == Mode::Once)
-            files.failNthCall(armedAt + step, error);
-        else
-            files.failFromCall(armedAt + step, error);
+        for (const auto &[path, shade] : logos)
+            QVERIFY(f.writeLogo(path, shade));
+        f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
+        f.load();
+        f.desktop.clear();
     }
-    int injected() const
+    void arm()
     {
-        int n = 0;
-        for (const auto &call : files.log())
-            n += call.injected ? 1 : 0;
-        return n;
+        before = logoPlaces();
+        const int at = files.changingCalls() + step;
+        if (step > 0)
+            onward ? files.failFromCall(at, error) : files.failNthCall(at, error);
     }
 
     QByteArray read(const QString &path) const { return f.tmp.readFile(path); }
-    bool exists(const QString &path) const { return f.tmp.exists(path); }
     QByteArray logo(int shade) const
     {
         QByteArray bytes = pictures::bmp(QSize(320, 400), 8);
         bytes[1078] = char(shade);
         return bytes;
     }
-    void writeLogo(const QString &path, int shade) { QVERIFY(f.tmp.writeFile(path, logo(shade))); }
-
-    // The content of every file in the places a logo may be: the folders given (and their
-    // Showed subfolders) and the three system files.
-    QList<QByteArray> logoPlaces(const QStringList &folders) const
+    QStringList filesIn(const QString &folder) const
+    {
+        return QDir(f.tmp.host(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+    // The content of every file in the places a logo may be: Folder, Incoming, their Showed
+    // subfolders and the three system files.
+    QList<QByteArray> logoPlaces() const
     {
         QList<QByteArray> found;
-        for (const QString &folder : folders) {
-            for (const QString &dir : {folder, folder + QStringLiteral("Showed\\")}) {
-                const QString host = f.tmp.host(dir);
-                const QStringList names = QDir(host).entryList(QDir::Files | QDir::Hidden | QDir::System);
-                for (const QString &name : names)
-                    found.append(read(dir + name));
-            }
+        for (const QString &dir : {Folder, Showed, Incoming, Incoming + "Showed\\"}) {
+            for (const QString &name : filesIn(dir))
+                found.append(read(dir + name));
         }
         for (const QString &system : SystemFiles) {
-            if (exists(system))
+            if (f.tmp.exists(system))
                 found.append(read(system));
         }
         return found;
     }
-
-    QStringList boxTitles(int style) const
+    // Every logo there was before is still somewhere, but for those that may go.
+    bool kept(const QList<QByteArray> &mayGo = {}) const
     {
-        QStringList titles;
-        for (const auto &box : f.desktop.boxes) {
-            if (box.style == style)
-                titles.append(box.title);
-        }
-        return titles;
+        const QList<QByteArray> after = logoPlaces();
+        return std::all_of(before.begin(), before.end(), [&](const QByteArray &logo) {
+            return after.contains(logo) || mayGo.contains(logo);
+        });
     }
 
-    // The list shows exactly the logos of the shown folder.
-    QSet<QString> logoNamesIn(const QString &folder) const
+    // A success was not told as a failure (and reported under its title, when one is given); a
+    // failure was told (just once under its title, when one is given) and not reported as a success.
+    bool toldAsItWent(bool ok, const QString &failure = {}, const QString &success = {}) const
+    {
+        QStringList told, reported;
+        for (const auto &box : f.desktop.boxes) {
+            if (box.style == mb::Critical || box.style == mb::Information)
+                (box.style == mb::Critical ? told : reported) << box.title;
+        }
+        if (ok)
+            return told.isEmpty() && (success.isEmpty() || reported == QStringList{success});
+        return (failure.isEmpty() ? !told.isEmpty() : told == QStringList{failure}) && reported.isEmpty();
+    }
+    // The usual end of a run: no logo lost but those that may go, the outcome told as it went
+    // and, when `list`, the list showing the folder. Fails the test at the first broken one.
+    void expectEnd(bool ok, const QList<QByteArray> &mayGo, bool list, const QString &failure = {},
+                   const QString &success = {}) const
+    {
+        const char *broken = !kept(mayGo)                           ? "a logo was lost"
+                             : !toldAsItWent(ok, failure, success) ? "the outcome was told wrong"
+                             : list && !listShowsFolder()           ? "the list does not show the folder"
+                                                                    : nullptr;
+        if (broken)
+            QTest::qFail(broken, __FILE__, __LINE__);
+    }
+    // The list shows exactly the logos of Folder.
+    bool listShowsFolder() const
     {
         QSet<QString> names;
-        const QStringList all = QDir(f.tmp.host(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System);
-        for (const QString &name : all) {
-            if (HasLogoFileSize(QFileInfo(f.tmp.host(folder + name)).size())
-                && f.pictures.hasExactSize(f.tmp.host(folder + name), QSize(320, 400)))
+        for (const QString &name : filesIn(Folder)) {
+            const QString host = f.tmp.host(Folder + name);
+            if (HasLogoFileSize(QFileInfo(host).size()) && f.pictures.hasExactSize(host, QSize(320, 400)))
                 names.insert(name);
         }
-        return names;
-    }
-    QSet<QString> listed() const
-    {
         const QStringList entries = f.entries();
-        return QSet<QString>(entries.begin(), entries.end());
+        return QSet<QString>(entries.begin(), entries.end()) == names;
     }
 };
-
-// Every logo of `before` is among `after`.
-bool allKept(const QList<QByteArray> &before, const QList<QByteArray> &after,
-             const QList<QByteArray> &mayGo = {})
-{
-    for (const QByteArray &logo : before) {
-        if (!after.contains(logo) && !mayGo.contains(logo))
-            return false;
-    }
-    return true;
-}
-
-QString hostUrlPath(Bench &b, const QString &windowsPath)
-{
-    return b.f.tmp.host(windowsPath);
-}
 
 int totalInjected = 0;
 int totalRuns = 0;
@@ -165,434 +160,263 @@ class TestFaultInjection : public QObject
 {
     Q_OBJECT
 
-    // Runs scenario(step) for step 0 (no failure), then 1, 2, ... until a run in which no
-    // injected failure fired: by then every changing call of the operation has failed once.
-    void everyStep(const std::function<int(int step)> &scenario)
+    // Runs the scenario with no failure, then with the failure at step 1, 2, ... until a run in
+    // which no injected failure fired: by then every changing call of the operation has failed.
+    void everyStep(const std::function<void(Bench &)> &scenario)
     {
-        QCOMPARE(scenario(0), 0);
-        if (QTest::currentTestFailed())
-            return;
-        for (int step = 1; step < 100; ++step) {
-            const int fired = scenario(step);
+        QFETCH_GLOBAL(bool, onward);
+        QFETCH_GLOBAL(int, error);
+        for (int step = 0; step < 100; ++step) {
+            Bench b(step, onward, error);
+            scenario(b);
             if (QTest::currentTestFailed()) {
                 qWarning("failed with the failure injected at step %d", step);
                 return;
             }
-            ++totalRuns;
+            const int fired = int(std::count_if(b.files.log().begin(), b.files.log().end(),
+                                                [](const auto &call) { return call.injected; }));
+            QVERIFY(step > 0 || fired == 0);
+            totalRuns += step > 0 ? 1 : 0;
             totalInjected += fired;
-            if (fired == 0)
+            if (step > 0 && fired == 0)
                 return;
         }
         QFAIL("the operation never ran out of file calls");
     }
 
 private slots:
-    void cleanupTestCase();
-    void apply_data();
-    void apply();
-    void restore_data();
-    void restore();
-    void dropAdd_data();
-    void dropAdd();
-    void commandLineAdd_data();
-    void commandLineAdd();
-    void deleteFile_data();
-    void deleteFile();
-    void rename_data();
-    void rename();
-    void settingsSave_data();
-    void settingsSave();
-    void shortcutCreate_data();
-    void shortcutCreate();
-    void shortcutRemove_data();
-    void shortcutRemove();
-};
-
-static void addModes()
-{
-    QTest::addColumn<bool>("onward");
-    QTest::addColumn<int>("error");
-    QTest::newRow("once, permission denied") << false << rt::PermissionDenied;
-    QTest::newRow("once, disk full") << false << rt::DiskFull;
-    QTest::newRow("from then on, permission denied") << true << rt::PermissionDenied;
-    QTest::newRow("from then on, disk full") << true << rt::DiskFull;
-}
-
-void TestFaultInjection::cleanupTestCase()
-{
-    qInfo("fault injection: %d injected failures over %d runs", totalInjected, totalRuns);
-}
-
-void TestFaultInjection::apply_data() { addModes(); }
-
-void TestFaultInjection::apply()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    for (const bool showedHoldsCopy : {false, true}) {
-        everyStep([&](int step) {
-            Bench b;
-            b.writeLogo(Folder + "a.bmp", 1);
-            b.writeLogo(Folder + "b.bmp", 2);
-            b.writeLogo(StartupSystemFile, 9);
-            if (showedHoldsCopy)
-                b.writeLogo(Showed + "a.bmp", 1);
-            b.f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
-            b.f.load();
-            const QList<QByteArray> before = b.logoPlaces({Folder});
-            b.f.w().lstSys->setListIndex(0);
-            b.f.desktop.clear();
-
-            b.arm(step, mode, error);
-            b.f.w().lstSys_DblClick();
-
-            const QByteArray system = b.read(StartupSystemFile);
-            const bool applied = system == b.logo(1);
-            if (!applied && system != b.logo(9))
-                FAIL_RUN("the system file is neither the old logo nor the new one");
-            // The logo the system file held goes when another takes its place.
-            if (!allKept(before, b.logoPlaces({Folder}), applied ? QList{b.logo(9)} : QList<QByteArray>()))
-                FAIL_RUN("a logo was lost");
-            const QStringList told = b.boxTitles(mb::Critical);
-            const QStringList success = b.boxTitles(mb::Information);
-            if (applied) {
-                if (!told.isEmpty() || success != QStringList{"更換成功"})
-                    FAIL_RUN("an applied logo was not reported as applied");
-                if (b.read(Showed + "a.bmp") != b.logo(1))
-                    FAIL_RUN("no copy of the applied logo in Showed");
-            } else {
-                if (told != QStringList{"更換失敗"} || !success.isEmpty())
-                    FAIL_RUN("a failed apply was not told as a failure");
-                if (b.read(Folder + "a.bmp") != b.logo(1))
-                    FAIL_RUN("a logo that was not applied left its folder");
-            }
-            if (b.listed() != b.logoNamesIn(Folder))
-                FAIL_RUN("the list does not show the folder");
-            return b.injected();
-        });
+    void initTestCase_data()
+    {
+        QTest::addColumn<bool>("onward");
+        QTest::addColumn<int>("error");
+        QTest::newRow("once, permission denied") << false << rt::PermissionDenied;
+        QTest::newRow("once, disk full") << false << rt::DiskFull;
+        QTest::newRow("from then on, permission denied") << true << rt::PermissionDenied;
+        QTest::newRow("from then on, disk full") << true << rt::DiskFull;
     }
-}
-
-void TestFaultInjection::restore_data() { addModes(); }
-
-void TestFaultInjection::restore()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    for (const bool alsoOtherFile : {false, true}) {
-        everyStep([&](int step) {
-            Bench b;
-            b.writeLogo(Folder + "a.bmp", 1);
-            b.writeLogo(Showed + "b.bmp", 2);
-            b.writeLogo(Showed + "c.bmp", 3);
-            b.writeLogo(Showed + "d.bmp", 4);
-            if (alsoOtherFile)
-                b.f.tmp.writeFile(Showed + "notes.txt", "not a logo");
-            b.f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
-            b.f.load();
-            const QList<QByteArray> before = b.logoPlaces({Folder});
-            b.f.desktop.clear();
-
-            b.arm(step, mode, error);
-            b.f.w().cmdRestore_Click();
-
-            if (!allKept(before, b.logoPlaces({Folder})))
-                FAIL_RUN("a logo was lost");
-            // Restore tells nothing either way; the list and the button show what happened.
-            if (!b.f.desktop.boxes.isEmpty())
-                FAIL_RUN("restore showed a message");
-            if (b.listed() != b.logoNamesIn(Folder))
-                FAIL_RUN("the list does not show the folder");
-            if (b.f.w().cmdRestore->isEnabled() != QDir(b.f.tmp.host(Showed)).exists())
-                FAIL_RUN("the restore button does not show whether used logos remain");
-            return b.injected();
-        });
+    void cleanupTestCase()
+    {
+        qInfo("fault injection: %d injected failures over %d runs", totalInjected, totalRuns);
     }
-}
 
-void TestFaultInjection::dropAdd_data() { addModes(); }
+    void apply()
+    {
+        for (const bool showedHoldsCopy : {false, true}) {
+            everyStep([&](Bench &b) {
+                b.start(TwoLogos + Logos{{StartupSystemFile, 9}}
+                        + (showedHoldsCopy ? Logos{{Showed + "a.bmp", 1}} : Logos()));
+                b.f.w().lstSys->setListIndex(0);
+                b.arm();
+                b.f.w().lstSys_DblClick();
 
-void TestFaultInjection::dropAdd()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    everyStep([&](int step) {
-        Bench b;
-        b.writeLogo(Folder + "a.bmp", 1);
-        b.writeLogo(Folder + "n2.bmp", 7);
-        b.writeLogo(Incoming + "n1.bmp", 5);
-        b.writeLogo(Incoming + "n2.bmp", 6);
-        b.f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
-        b.f.load();
-        const QList<QByteArray> before = b.logoPlaces({Folder, Incoming});
-        b.f.desktop.clear();
-        b.f.desktop.answer(mb::AnswerYes); // replace n2.bmp
-
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(hostUrlPath(b, Incoming + "n1.bmp")),
-                      QUrl::fromLocalFile(hostUrlPath(b, Incoming + "n2.bmp"))});
-        b.arm(step, mode, error);
-        b.f.w().lstSys_OLEDragDrop(&data);
-
-        const QByteArray n1 = b.read(Folder + "n1.bmp");
-        const QByteArray n2 = b.read(Folder + "n2.bmp");
-        if (!(n1.isNull() || n1 == b.logo(5)) || !(n2 == b.logo(7) || n2 == b.logo(6)))
-            FAIL_RUN("an added file is neither absent, the old file nor the new one");
-        // The replaced n2.bmp may go only when the new one took its place.
-        if (!allKept(before, b.logoPlaces({Folder, Incoming}), {b.logo(7)}) || n2.isNull())
-            FAIL_RUN("a logo was lost");
-        const bool allAdded = n1 == b.logo(5) && n2 == b.logo(6);
-        const QStringList told = b.boxTitles(mb::Critical);
-        if (allAdded != told.isEmpty())
-            FAIL_RUN("a failed drop was not told, or a good one was");
-        if (allAdded && b.listed() != b.logoNamesIn(Folder))
-            FAIL_RUN("the list does not show the folder");
-        return b.injected();
-    });
-}
-
-void TestFaultInjection::commandLineAdd_data() { addModes(); }
-
-void TestFaultInjection::commandLineAdd()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    for (const bool replacing : {false, true}) {
-        everyStep([&](int step) {
-            Bench b;
-            b.writeLogo(Incoming + "n1.bmp", 5);
-            b.writeLogo(Folder + "a.bmp", 1);
-            if (replacing) {
-                b.writeLogo(Folder + "n1.bmp", 7);
-                b.f.desktop.answer(mb::AnswerYes);
-            }
-            const QList<QByteArray> before = b.logoPlaces({Folder, Incoming});
-            LogoTester tester(b.files, b.f.pictures);
-
-            b.arm(step, mode, error);
-            const int exit = cmdline::addToStartup(b.files, b.f.desktop, tester,
-                                                   "/c " + Incoming + "n1.bmp", Folder);
-
-            const QByteArray target = b.read(Folder + "n1.bmp");
-            const QByteArray old = replacing ? b.logo(7) : QByteArray();
-            const bool added = target == b.logo(5);
-            if (!added && target != old)
-                FAIL_RUN("the added file is neither the old file nor the new one");
-            if (!allKept(before, b.logoPlaces({Folder, Incoming}), {b.logo(7)}))
-                FAIL_RUN("a logo was lost");
-            const QStringList told = b.boxTitles(mb::Critical);
-            const QStringList success = b.boxTitles(mb::Information);
-            if (added) {
-                if (exit != cmdline::ExitDone || !told.isEmpty() || success != QStringList{"加入完成"})
-                    FAIL_RUN("a good add was not reported as done");
-            } else if (exit != cmdline::ExitRefused || told.size() != 1 || !success.isEmpty()) {
-                FAIL_RUN("a failed add was not told as a failure");
-            }
-            return b.injected();
-        });
-    }
-}
-
-void TestFaultInjection::deleteFile_data() { addModes(); }
-
-void TestFaultInjection::deleteFile()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    everyStep([&](int step) {
-        Bench b;
-        b.writeLogo(Folder + "a.bmp", 1);
-        b.writeLogo(Folder + "b.bmp", 2);
-        b.f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
-        b.f.load();
-        b.f.w().lstSys->setListIndex(0);
-        const QList<QByteArray> before = b.logoPlaces({Folder});
-        b.f.desktop.clear();
-        b.f.desktop.answer(mb::AnswerYes);
-
-        b.arm(step, mode, error);
-        b.f.w().mnuDelete_Click();
-
-        const bool deleted = !b.exists(Folder + "a.bmp");
-        if (!allKept(before, b.logoPlaces({Folder}), {b.logo(1)}))
-            FAIL_RUN("a logo other than the deleted one was lost");
-        if (!deleted && b.read(Folder + "a.bmp") != b.logo(1))
-            FAIL_RUN("the file that was not deleted changed");
-        const QStringList told = b.boxTitles(mb::Critical);
-        if (deleted != told.isEmpty() || (!deleted && told != QStringList{"刪除檔案發生錯誤"}))
-            FAIL_RUN("a failed delete was not told, or a good one was");
-        if (deleted && b.listed() != b.logoNamesIn(Folder))
-            FAIL_RUN("the list does not show the folder");
-        return b.injected();
-    });
-}
-
-void TestFaultInjection::rename_data() { addModes(); }
-
-void TestFaultInjection::rename()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    everyStep([&](int step) {
-        Bench b;
-        b.writeLogo(Folder + "a.bmp", 1);
-        b.writeLogo(Folder + "b.bmp", 2);
-        b.f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
-        b.f.load();
-        FrmLogo &w = b.f.w();
-        w.lstSys->setListIndex(0);
-        const QList<QByteArray> before = b.logoPlaces({Folder});
-        b.f.desktop.clear();
-
-        w.mnuRename_Click();
-        w.txtRename->setText("c.bmp");
-        int key = 'c';
-        w.txtRename_KeyPress(key);
-        b.arm(step, mode, error);
-        w.txtRename_KeyDown(13);
-
-        const bool renamed = b.read(Folder + "c.bmp") == b.logo(1);
-        if (renamed == b.exists(Folder + "a.bmp"))
-            FAIL_RUN("the file is under both names or under neither");
-        if (!allKept(before, b.logoPlaces({Folder})))
-            FAIL_RUN("a logo was lost");
-        const QStringList told = b.boxTitles(mb::Critical);
-        if (renamed != told.isEmpty() || (!renamed && told != QStringList{"更換檔名發生錯誤"}))
-            FAIL_RUN("a failed rename was not told, or a good one was");
-        if (renamed && b.listed() != b.logoNamesIn(Folder))
-            FAIL_RUN("the list does not show the folder");
-        return b.injected();
-    });
-}
-
-void TestFaultInjection::settingsSave_data() { addModes(); }
-
-void TestFaultInjection::settingsSave()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    const QString ini = QStringLiteral("C:\\WINDOWS\\SW.ini");
-    everyStep([&](int step) {
-        Bench b;
-        b.writeLogo(Folder + "a.bmp", 1);
-        b.writeLogo(QStringLiteral("C:\\Other\\b.bmp"), 2);
-        b.f.writeSettings("; kept as it is\n[SplashwheelSet]\nStart_Path=C:\\Logos\\\n"
-                          "Wait_Path=C:\\Logos\\\nStart_Checked=False\nPopUp=False\n"
-                          "Method=Little\n[Other]\nx=1\n");
-        b.f.load();
-        FrmLogo &w = b.f.w();
-        // New values: a Wait folder, two flags, the pop-up option and the method.
-        w.lblWait_Click();
-        w.rescan(QStringLiteral("C:\\Other"), false);
-        w.chkStartup->setChecked(true);
-        w.chkWait->setChecked(true);
-        w.optYes->setChecked(true);
-        w.mnuBig_Click();
-        b.f.desktop.clear();
-        b.f.desktop.answer(mb::AnswerYes); // save the changed Wait folder
-
-        b.arm(step, mode, error);
-        bool cancel = false;
-        w.Form_Unload(cancel);
-
-        const QByteArray bytes = b.read(ini);
-        const ProfileText text(bytes);
-        const QList<std::tuple<QByteArray, QByteArray, QByteArray>> keys = {
-            {"Start_Path", "C:\\Logos\\", "C:\\Logos\\"},
-            {"Wait_Path", "C:\\Logos\\", "C:\\Other\\"},
-            {"Start_Checked", "False", "True"},
-            {"Wait_Checked", "", "True"},
-            {"PopUp", "False", "True"},
-            {"Shutdown_Checked", "", "False"},
-            {"Method", "Little", "Big"},
-        };
-        bool allNew = true;
-        for (const auto &[key, oldValue, newValue] : keys) {
-            QByteArray value;
-            const bool found = text.value("SplashwheelSet", key, value);
-            if (found ? value != oldValue && value != newValue : !oldValue.isEmpty())
-                FAIL_RUN(qPrintable("the settings file holds a broken " + key));
-            allNew = allNew && found && value == newValue;
+                const QByteArray system = b.read(StartupSystemFile);
+                const bool applied = system == b.logo(1);
+                EXPECT(applied || system == b.logo(9),
+                       "the system file is neither the old logo nor the new one");
+                EXPECT(b.read((applied ? Showed : Folder) + "a.bmp") == b.logo(1),
+                       "the logo is not in Showed once applied, or not in its folder when not");
+                // The logo the system file held goes when another takes its place.
+                const QList<QByteArray> mayGo = applied ? QList{b.logo(9)} : QList<QByteArray>();
+                b.expectEnd(applied, mayGo, true, "更換失敗", "更換成功");
+            });
         }
-        QByteArray other;
-        if (!bytes.startsWith("; kept as it is\r\n") || !text.value("Other", "x", other) || other != "1")
-            FAIL_RUN("the settings file lost what it held besides the tool's keys");
-        const QStringList told = b.boxTitles(mb::Critical);
-        if (allNew != told.isEmpty())
-            FAIL_RUN("a failed save was not told, or a good one was");
-        return b.injected();
-    });
-}
+    }
 
-void TestFaultInjection::shortcutCreate_data() { addModes(); }
+    void restore()
+    {
+        for (const bool alsoOtherFile : {false, true}) {
+            everyStep([&](Bench &b) {
+                if (alsoOtherFile)
+                    QVERIFY(b.f.tmp.writeFile(Showed + "notes.txt", "not a logo"));
+                b.start({{Folder + "a.bmp", 1}, {Showed + "b.bmp", 2}, {Showed + "c.bmp", 3},
+                         {Showed + "d.bmp", 4}});
+                b.arm();
+                b.f.w().cmdRestore_Click();
 
-void TestFaultInjection::shortcutCreate()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    QByteArray complete;
-    everyStep([&](int step) {
-        Bench b;
-        b.f.load();
-        const QString link = StartupRegistration::linkPath(b.f.tmp.prefix().startupFolder());
-        b.f.desktop.clear();
+                EXPECT(b.kept(), "a logo was lost");
+                // Restore tells nothing either way; the list and the button show what happened.
+                EXPECT(b.f.desktop.boxes.isEmpty(), "restore showed a message");
+                EXPECT(b.listShowsFolder(), "the list does not show the folder");
+                EXPECT(b.f.w().cmdRestore->isEnabled() == QDir(b.f.tmp.host(Showed)).exists(),
+                       "the restore button does not show whether used logos remain");
+            });
+        }
+    }
 
-        b.arm(step, mode, error);
-        b.f.w().mnuRun_Click();
+    void dropAdd()
+    {
+        everyStep([&](Bench &b) {
+            b.start({{Folder + "a.bmp", 1}, {Folder + "n2.bmp", 7}, {Incoming + "n1.bmp", 5},
+                     {Incoming + "n2.bmp", 6}});
+            b.f.desktop.answer(mb::AnswerYes); // replace n2.bmp
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(b.f.tmp.host(Incoming + "n1.bmp")),
+                          QUrl::fromLocalFile(b.f.tmp.host(Incoming + "n2.bmp"))});
+            b.arm();
+            b.f.w().lstSys_OLEDragDrop(&data);
 
-        const QByteArray bytes = b.read(link);
-        if (step == 0)
-            complete = bytes;
-        if (!bytes.isNull() && bytes != complete)
-            FAIL_RUN("a partial shortcut");
-        const bool made = !bytes.isNull();
-        if (b.f.w().mnuRun->isChecked() != made)
-            FAIL_RUN("the menu does not show whether the shortcut exists");
-        if (made != b.boxTitles(mb::Critical).isEmpty())
-            FAIL_RUN("a failed shortcut was not told, or a good one was");
-        return b.injected();
-    });
-}
+            const QByteArray n1 = b.read(Folder + "n1.bmp");
+            const QByteArray n2 = b.read(Folder + "n2.bmp");
+            EXPECT((n1.isNull() || n1 == b.logo(5)) && (n2 == b.logo(7) || n2 == b.logo(6)),
+                   "an added file is neither absent, the old file nor the new one");
+            // The replaced n2.bmp may go only when the new one took its place (checked above).
+            const bool allAdded = n1 == b.logo(5) && n2 == b.logo(6);
+            b.expectEnd(allAdded, {b.logo(7)}, allAdded);
+        });
+    }
 
-void TestFaultInjection::shortcutRemove_data() { addModes(); }
+    void commandLineAdd()
+    {
+        for (const bool replacing : {false, true}) {
+            everyStep([&](Bench &b) {
+                QVERIFY(b.f.writeLogo(Incoming + "n1.bmp", 5) && b.f.writeLogo(Folder + "a.bmp", 1));
+                if (replacing) {
+                    QVERIFY(b.f.writeLogo(Folder + "n1.bmp", 7));
+                    b.f.desktop.answer(mb::AnswerYes);
+                }
+                LogoTester tester(b.files, b.f.pictures);
+                b.arm();
+                const int exit = cmdline::addToStartup(b.files, b.f.desktop, tester,
+                                                       "/c " + Incoming + "n1.bmp", Folder);
 
-void TestFaultInjection::shortcutRemove()
-{
-    QFETCH(bool, onward);
-    const Mode mode = onward ? Mode::Onward : Mode::Once;
-    QFETCH(int, error);
-    everyStep([&](int step) {
-        Bench b;
-        StartupRegistration registration(b.f.tmp.files());
-        const QString startup = b.f.tmp.prefix().startupFolder();
-        if (registration.create(startup, b.f.tmp.prefix().programsFolder(),
-                                b.f.services->programFolder) != 0)
-            FAIL_RUN("could not make the shortcut");
-        b.f.load();
-        if (!b.f.w().mnuRun->isChecked())
-            FAIL_RUN("the start-at-boot menu does not show the shortcut");
-        b.f.desktop.clear();
+                const QByteArray target = b.read(Folder + "n1.bmp");
+                const bool added = target == b.logo(5);
+                EXPECT(added || target == (replacing ? b.logo(7) : QByteArray()),
+                       "the added file is neither the old file nor the new one");
+                const auto &boxes = b.f.desktop.boxes;
+                EXPECT(exit == (added ? cmdline::ExitDone : cmdline::ExitRefused), "a wrong exit code");
+                EXPECT(added || std::count_if(boxes.begin(), boxes.end(),
+                                              [](const auto &box) { return box.style == mb::Critical; }) == 1,
+                       "a failed add was told more than once");
+                b.expectEnd(added, {b.logo(7)}, false, {}, "加入完成");
+            });
+        }
+    }
 
-        b.arm(step, mode, error);
-        b.f.w().mnuUnrun_Click();
+    void deleteFile()
+    {
+        everyStep([&](Bench &b) {
+            b.start();
+            b.f.w().lstSys->setListIndex(0);
+            b.f.desktop.answer(mb::AnswerYes);
+            b.arm();
+            b.f.w().mnuDelete_Click();
 
-        // Removing tells nothing; the menu keeps showing the truth.
-        const bool there = b.exists(StartupRegistration::linkPath(startup));
-        if (b.f.w().mnuRun->isChecked() != there || b.f.w().mnuUnrun->isChecked() == there)
-            FAIL_RUN("the menu does not show whether the shortcut exists");
-        if (!b.f.desktop.boxes.isEmpty())
-            FAIL_RUN("removing the shortcut showed a message");
-        return b.injected();
-    });
-}
+            const bool deleted = !b.f.tmp.exists(Folder + "a.bmp");
+            EXPECT(deleted || b.read(Folder + "a.bmp") == b.logo(1),
+                   "the file that was not deleted changed");
+            b.expectEnd(deleted, {b.logo(1)}, deleted, "刪除檔案發生錯誤");
+        });
+    }
+
+    void rename()
+    {
+        everyStep([&](Bench &b) {
+            b.start();
+            FrmLogo &w = b.f.w();
+            w.lstSys->setListIndex(0);
+            w.mnuRename_Click();
+            w.txtRename->setText("c.bmp");
+            int key = 'c';
+            w.txtRename_KeyPress(key);
+            b.arm();
+            w.txtRename_KeyDown(13);
+
+            const bool renamed = b.read(Folder + "c.bmp") == b.logo(1);
+            EXPECT(renamed != b.f.tmp.exists(Folder + "a.bmp"),
+                   "the file is under both names or under neither");
+            b.expectEnd(renamed, {}, renamed, "更換檔名發生錯誤");
+        });
+    }
+
+    void settingsSave()
+    {
+        everyStep([&](Bench &b) {
+            QVERIFY(b.f.writeLogo(Folder + "a.bmp", 1) && b.f.writeLogo("C:\\Other\\b.bmp", 2));
+            b.f.writeSettings("; kept as it is\n[SplashwheelSet]\nStart_Path=C:\\Logos\\\n"
+                              "Wait_Path=C:\\Logos\\\nStart_Checked=False\nPopUp=False\n"
+                              "Method=Little\n[Other]\nx=1\n");
+            b.f.load();
+            FrmLogo &w = b.f.w();
+            // New values: a Wait folder, two flags, the pop-up option and the method.
+            w.lblWait_Click();
+            w.rescan(QStringLiteral("C:\\Other"), false);
+            w.chkStartup->setChecked(true);
+            w.chkWait->setChecked(true);
+            w.optYes->setChecked(true);
+            w.mnuBig_Click();
+            b.f.desktop.clear();
+            b.f.desktop.answer(mb::AnswerYes); // save the changed Wait folder
+            b.arm();
+            bool cancel = false;
+            w.Form_Unload(cancel);
+
+            const QByteArray bytes = b.f.settingsBytes();
+            const ProfileText text(bytes);
+            const QList<std::tuple<QByteArray, QByteArray, QByteArray>> keys = {
+                {"Start_Path", "C:\\Logos\\", "C:\\Logos\\"}, {"Wait_Path", "C:\\Logos\\", "C:\\Other\\"},
+                {"Start_Checked", "False", "True"},           {"Wait_Checked", "", "True"},
+                {"PopUp", "False", "True"},                   {"Shutdown_Checked", "", "False"},
+                {"Method", "Little", "Big"},
+            };
+            bool allNew = true;
+            for (const auto &[key, oldValue, newValue] : keys) {
+                QByteArray value;
+                const bool found = text.value("SplashwheelSet", key, value);
+                EXPECT(found ? value == oldValue || value == newValue : oldValue.isEmpty(),
+                       qPrintable("the settings file holds a broken " + key));
+                allNew = allNew && found && value == newValue;
+            }
+            QByteArray other;
+            EXPECT(bytes.startsWith("; kept as it is\r\n") && text.value("Other", "x", other) && other == "1",
+                   "the settings file lost what it held besides the tool's keys");
+            EXPECT(b.toldAsItWent(allNew), "a failed save was not told, or a good one was");
+        });
+    }
+
+    void shortcutCreate()
+    {
+        QByteArray complete;
+        everyStep([&](Bench &b) {
+            b.f.load();
+            const QString link = StartupRegistration::linkPath(b.f.tmp.prefix().startupFolder());
+            b.f.desktop.clear();
+            b.arm();
+            b.f.w().mnuRun_Click();
+
+            const QByteArray bytes = b.read(link);
+            if (b.step == 0)
+                complete = bytes;
+            const bool made = !bytes.isNull();
+            EXPECT(!made || bytes == complete, "a partial shortcut");
+            EXPECT(b.f.w().mnuRun->isChecked() == made,
+                   "the menu does not show whether the shortcut exists");
+            EXPECT(b.toldAsItWent(made), "a failed shortcut was not told, or a good one was");
+        });
+    }
+
+    void shortcutRemove()
+    {
+        everyStep([&](Bench &b) {
+            StartupRegistration registration(b.f.tmp.files());
+            const QString startup = b.f.tmp.prefix().startupFolder();
+            QCOMPARE(registration.create(startup, b.f.tmp.prefix().programsFolder(),
+                                         b.f.services->programFolder),
+                     0);
+            b.f.load();
+            QVERIFY(b.f.w().mnuRun->isChecked());
+            b.f.desktop.clear();
+            b.arm();
+            b.f.w().mnuUnrun_Click();
+
+            // Removing tells nothing; the menu keeps showing the truth.
+            const bool there = b.f.tmp.exists(StartupRegistration::linkPath(startup));
+            EXPECT(b.f.w().mnuRun->isChecked() == there && b.f.w().mnuUnrun->isChecked() != there,
+                   "the menu does not show whether the shortcut exists");
+            EXPECT(b.f.desktop.boxes.isEmpty(), "removing the shortcut showed a message");
+        });
+    }
+};
 
 QTEST_MAIN(TestFaultInjection)
 #include "tst_faultinjection.moc"
