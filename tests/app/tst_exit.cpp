@@ -1,7 +1,6 @@
 // Closing the main window: questions about changed folders, the checks, the settings save.
 #include "platform/PrivateProfile.h"
 #include "platform/RuntimeError.h"
-#include "support/FaultInjectingFileService.h"
 #include "support/WindowFixture.h"
 
 #include <QAction>
@@ -36,7 +35,6 @@ class TestExit : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<FaultInjectingFileService> faulty;
     std::unique_ptr<WindowFixture> f;
 
     void start(const QString &settings, bool withFaults = false)
@@ -44,11 +42,8 @@ class TestExit : public QObject
         QVERIFY(f->tmp.isValid());
         if (!settings.isEmpty())
             f->writeSettings(settings);
-        if (withFaults) {
-            faulty = std::make_unique<FaultInjectingFileService>(f->tmp.files());
-            f->services.reset(new Services{f->tmp.prefix(), *faulty, f->desktop, f->pictures,
-                                           f->services->programFolder, QString(), false});
-        }
+        if (withFaults)
+            f->injectFaults();
         QVERIFY(f->load().showWindow);
         f->desktop.clear();
     }
@@ -73,11 +68,7 @@ class TestExit : public QObject
 
 private slots:
     void init() { f = std::make_unique<WindowFixture>(); }
-    void cleanup()
-    {
-        f.reset(); // the window goes before the file service it uses
-        faulty.reset();
-    }
+    void cleanup() { f.reset(); }
 
     void freshFile_data()
     {
@@ -230,7 +221,7 @@ private slots:
         pointAt(folder);
         f->w().chkStartup->setChecked(true);
         if (diskRefuses)
-            faulty->failNthCallOf(QStringLiteral("writeFileAtomic"), 1, rt::PermissionDenied);
+            f->faults->failNthCallOf(QStringLiteral("writeFileAtomic"), 1, rt::PermissionDenied);
         f->desktop.answer(mb::AnswerYes);
 
         QVERIFY(unload());

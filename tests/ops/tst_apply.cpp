@@ -1,7 +1,6 @@
 // Applying a logo to a slot: by double-click and by dropping the large preview on a slot preview.
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
-#include "support/FaultInjectingFileService.h"
 #include "support/WindowFixture.h"
 #include "ui/ImageBox.h"
 #include "ui/LogoList.h"
@@ -35,18 +34,14 @@ class TestApply : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<FaultInjectingFileService> faulty;
     std::unique_ptr<WindowFixture> f;
 
     void start(const QString &settings, bool withFaults = false)
     {
         QVERIFY(f->tmp.isValid());
         f->writeSettings(QStringLiteral("[SplashwheelSet]\n") + settings);
-        if (withFaults) {
-            faulty = std::make_unique<FaultInjectingFileService>(f->tmp.files());
-            f->services.reset(new Services{f->tmp.prefix(), *faulty, f->desktop, f->pictures,
-                                           f->services->programFolder, QString(), false});
-        }
+        if (withFaults)
+            f->injectFaults();
         QVERIFY(f->load().showWindow);
         f->desktop.clear();
     }
@@ -58,11 +53,7 @@ class TestApply : public QObject
 
 private slots:
     void init() { f = std::make_unique<WindowFixture>(); }
-    void cleanup()
-    {
-        f.reset(); // the window goes before the file service it uses
-        faulty.reset();
-    }
+    void cleanup() { f.reset(); }
 
     // fresh: a read-only logo, no Showed, no system file; else an earlier copy in Showed and an
     // old system file, both replaced.
@@ -250,9 +241,9 @@ private slots:
         const QByteArray old = f->tmp.readFile(LogoSys);
         start("Start_Path=C:\\Logos\\\n", true);
         if (prompt.isEmpty())
-            faulty->failEveryCallOf(op, rt::PermissionDenied);
+            f->faults->failEveryCallOf(op, rt::PermissionDenied);
         else
-            faulty->failNthCallOf(op, 1, rt::PermissionDenied);
+            f->faults->failNthCallOf(op, 1, rt::PermissionDenied);
 
         f->w().lstSys_DblClick();
 
@@ -271,7 +262,7 @@ private slots:
         QVERIFY(!f->tmp.exists(Folder + "Showed"));
         QCOMPARE(f->entries(), (QStringList{"a.bmp", "b.bmp"}));
         QVERIFY(!f->w().cmdRestore->isEnabled());
-        QCOMPARE(faulty->callsOf("deleteFile"), op == "replaceFile" ? 1 : 0); // only the new copy
+        QCOMPARE(f->faults->callsOf("deleteFile"), op == "replaceFile" ? 1 : 0); // only the new copy
     }
 };
 
