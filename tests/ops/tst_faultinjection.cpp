@@ -60,12 +60,13 @@ struct Bench
 
     Bench(int step, bool onward, int error) : step(step), onward(onward), error(error) {}
 
-    // Writes the logos and a settings file showing Folder, then loads the window.
-    void start(const Logos &logos = TwoLogos)
+    // Writes the logos and the settings file (by default showing Folder), then loads the window.
+    void start(const Logos &logos = TwoLogos,
+               const QString &settings = QStringLiteral("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n"))
     {
         for (const auto &[path, shade] : logos)
             QVERIFY(f.writeLogo(path, shade));
-        f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
+        f.writeSettings(settings);
         f.load();
         f.desktop.clear();
     }
@@ -103,37 +104,35 @@ struct Bench
         }
         return found;
     }
-    // Every logo there was before is still somewhere, but for those that may go.
-    bool kept(const QList<QByteArray> &mayGo = {}) const
+
+    QStringList titles(int style) const
+    {
+        QStringList found;
+        for (const auto &box : f.desktop.boxes) {
+            if (box.style == style)
+                found << box.title;
+        }
+        return found;
+    }
+    // The usual end of a run, failing the test at the first broken rule: every logo there was is
+    // still somewhere but those that may go; a success is not told as a failure (and is reported
+    // under its title, when one is given); a failure is told (just once under its title, when one
+    // is given) and not reported as a success; when `list`, the list shows the folder.
+    void expectEnd(bool ok, const QList<QByteArray> &mayGo = {}, bool list = false,
+                   const QString &failure = {}, const QString &success = {}) const
     {
         const QList<QByteArray> after = logoPlaces();
-        return std::all_of(before.begin(), before.end(), [&](const QByteArray &logo) {
+        const bool kept = std::all_of(before.begin(), before.end(), [&](const QByteArray &logo) {
             return after.contains(logo) || mayGo.contains(logo);
         });
-    }
-
-    // A success was not told as a failure (and reported under its title, when one is given); a
-    // failure was told (just once under its title, when one is given) and not reported as a success.
-    bool toldAsItWent(bool ok, const QString &failure = {}, const QString &success = {}) const
-    {
-        QStringList told, reported;
-        for (const auto &box : f.desktop.boxes) {
-            if (box.style == mb::Critical || box.style == mb::Information)
-                (box.style == mb::Critical ? told : reported) << box.title;
-        }
-        if (ok)
-            return told.isEmpty() && (success.isEmpty() || reported == QStringList{success});
-        return (failure.isEmpty() ? !told.isEmpty() : told == QStringList{failure}) && reported.isEmpty();
-    }
-    // The usual end of a run: no logo lost but those that may go, the outcome told as it went
-    // and, when `list`, the list showing the folder. Fails the test at the first broken one.
-    void expectEnd(bool ok, const QList<QByteArray> &mayGo, bool list, const QString &failure = {},
-                   const QString &success = {}) const
-    {
-        const char *broken = !kept(mayGo)                           ? "a logo was lost"
-                             : !toldAsItWent(ok, failure, success) ? "the outcome was told wrong"
-                             : list && !listShowsFolder()           ? "the list does not show the folder"
-                                                                    : nullptr;
+        const QStringList told = titles(mb::Critical), reported = titles(mb::Information);
+        const bool toldRight = ok ? told.isEmpty() && (success.isEmpty() || reported == QStringList{success})
+                                  : (failure.isEmpty() ? !told.isEmpty() : told == QStringList{failure})
+                                        && reported.isEmpty();
+        const char *broken = !kept                        ? "a logo was lost"
+                             : !toldRight                 ? "the outcome was told wrong"
+                             : list && !listShowsFolder() ? "the list does not show the folder"
+                                                          : nullptr;
         if (broken)
             QTest::qFail(broken, __FILE__, __LINE__);
     }
@@ -211,8 +210,7 @@ private slots:
 
                 const QByteArray system = b.read(StartupSystemFile);
                 const bool applied = system == b.logo(1);
-                EXPECT(applied || system == b.logo(9),
-                       "the system file is neither the old logo nor the new one");
+                EXPECT(applied || system == b.logo(9), "the system file is neither the old logo nor the new");
                 EXPECT(b.read((applied ? Showed : Folder) + "a.bmp") == b.logo(1),
                        "the logo is not in Showed once applied, or not in its folder when not");
                 // The logo the system file held goes when another takes its place.
@@ -233,12 +231,11 @@ private slots:
                 b.arm();
                 b.f.w().cmdRestore_Click();
 
-                EXPECT(b.kept(), "a logo was lost");
                 // Restore tells nothing either way; the list and the button show what happened.
                 EXPECT(b.f.desktop.boxes.isEmpty(), "restore showed a message");
-                EXPECT(b.listShowsFolder(), "the list does not show the folder");
                 EXPECT(b.f.w().cmdRestore->isEnabled() == QDir(b.f.tmp.host(Showed)).exists(),
                        "the restore button does not show whether used logos remain");
+                b.expectEnd(true, {}, true);
             });
         }
     }
@@ -283,11 +280,8 @@ private slots:
                 const bool added = target == b.logo(5);
                 EXPECT(added || target == (replacing ? b.logo(7) : QByteArray()),
                        "the added file is neither the old file nor the new one");
-                const auto &boxes = b.f.desktop.boxes;
                 EXPECT(exit == (added ? cmdline::ExitDone : cmdline::ExitRefused), "a wrong exit code");
-                EXPECT(added || std::count_if(boxes.begin(), boxes.end(),
-                                              [](const auto &box) { return box.style == mb::Critical; }) == 1,
-                       "a failed add was told more than once");
+                EXPECT(added || b.titles(mb::Critical).size() == 1, "a failed add was told more than once");
                 b.expectEnd(added, {b.logo(7)}, false, {}, "加入完成");
             });
         }
@@ -303,8 +297,7 @@ private slots:
             b.f.w().mnuDelete_Click();
 
             const bool deleted = !b.f.tmp.exists(Folder + "a.bmp");
-            EXPECT(deleted || b.read(Folder + "a.bmp") == b.logo(1),
-                   "the file that was not deleted changed");
+            EXPECT(deleted || b.read(Folder + "a.bmp") == b.logo(1), "the file not deleted changed");
             b.expectEnd(deleted, {b.logo(1)}, deleted, "刪除檔案發生錯誤");
         });
     }
@@ -323,8 +316,7 @@ private slots:
             w.txtRename_KeyDown(13);
 
             const bool renamed = b.read(Folder + "c.bmp") == b.logo(1);
-            EXPECT(renamed != b.f.tmp.exists(Folder + "a.bmp"),
-                   "the file is under both names or under neither");
+            EXPECT(renamed != b.f.tmp.exists(Folder + "a.bmp"), "the file is under both names or neither");
             b.expectEnd(renamed, {}, renamed, "更換檔名發生錯誤");
         });
     }
@@ -332,11 +324,9 @@ private slots:
     void settingsSave()
     {
         everyStep([&](Bench &b) {
-            QVERIFY(b.f.writeLogo(Folder + "a.bmp", 1) && b.f.writeLogo("C:\\Other\\b.bmp", 2));
-            b.f.writeSettings("; kept as it is\n[SplashwheelSet]\nStart_Path=C:\\Logos\\\n"
-                              "Wait_Path=C:\\Logos\\\nStart_Checked=False\nPopUp=False\n"
-                              "Method=Little\n[Other]\nx=1\n");
-            b.f.load();
+            b.start({{Folder + "a.bmp", 1}, {"C:\\Other\\b.bmp", 2}},
+                    "; kept as it is\n[SplashwheelSet]\nStart_Path=C:\\Logos\\\nWait_Path=C:\\Logos\\\n"
+                    "Start_Checked=False\nPopUp=False\nMethod=Little\n[Other]\nx=1\n");
             FrmLogo &w = b.f.w();
             // New values: a Wait folder, two flags, the pop-up option and the method.
             w.lblWait_Click();
@@ -370,7 +360,7 @@ private slots:
             QByteArray other;
             EXPECT(bytes.startsWith("; kept as it is\r\n") && text.value("Other", "x", other) && other == "1",
                    "the settings file lost what it held besides the tool's keys");
-            EXPECT(b.toldAsItWent(allNew), "a failed save was not told, or a good one was");
+            b.expectEnd(allNew);
         });
     }
 
@@ -389,9 +379,8 @@ private slots:
                 complete = bytes;
             const bool made = !bytes.isNull();
             EXPECT(!made || bytes == complete, "a partial shortcut");
-            EXPECT(b.f.w().mnuRun->isChecked() == made,
-                   "the menu does not show whether the shortcut exists");
-            EXPECT(b.toldAsItWent(made), "a failed shortcut was not told, or a good one was");
+            EXPECT(b.f.w().mnuRun->isChecked() == made, "the menu does not show whether the shortcut is");
+            b.expectEnd(made);
         });
     }
 
