@@ -482,6 +482,25 @@ bool HostFileService::fileExists(const QString &path)
     return host && ::stat(enc(*host).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+namespace {
+
+// Opens a folder for reading its entries: 0 or a run-time error number.
+int openFolder(const QString &hostPath, DIR *&dir)
+{
+    const int fd = ::open(enc(hostPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
+    dir = ::fdopendir(fd);
+    if (!dir) {
+        const int err = errno;
+        ::close(fd);
+        return rt::fromErrno(err);
+    }
+    return rt::Ok;
+}
+
+} // namespace
+
 int HostFileService::listFiles(const QString &folder, std::vector<FolderFile> &out)
 {
     return listFilesPaced(folder, out, {});
@@ -494,15 +513,10 @@ int HostFileService::listFilesPaced(const QString &folder, std::vector<FolderFil
     const auto host = m_prefix.toHost(folder);
     if (!host)
         return rt::PathNotFound;
-    const int fd = ::open(enc(*host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
-    DIR *d = ::fdopendir(fd);
-    if (!d) {
-        const int err = errno;
-        ::close(fd);
-        return rt::fromErrno(err);
-    }
+    DIR *d = nullptr;
+    if (const int err = openFolder(*host, d))
+        return err;
+    const int fd = ::dirfd(d);
     QString windowsFolder = folder;
     if (windowsFolder.isEmpty() || !isSeparator(windowsFolder.back()))
         windowsFolder += u'\\';
@@ -548,15 +562,10 @@ int HostFileService::countSubFolders(const QString &folder, int &count)
     const auto host = m_prefix.toHost(folder);
     if (!host)
         return rt::PathNotFound;
-    const int fd = ::open(enc(*host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
-    DIR *d = ::fdopendir(fd);
-    if (!d) {
-        const int err = errno;
-        ::close(fd);
-        return rt::fromErrno(err);
-    }
+    DIR *d = nullptr;
+    if (const int err = openFolder(*host, d))
+        return err;
+    const int fd = ::dirfd(d);
     QString name;
     for (;;) {
         errno = 0;
