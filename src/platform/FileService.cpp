@@ -1,16 +1,17 @@
 #include "platform/FileService.h"
 
 #include "platform/DosAttributes.h"
+#include "platform/FileCopy.h"
+#include "platform/FileDescriptor.h"
+#include "platform/FolderEntries.h"
+#include "platform/HostPath.h"
 #include "platform/Prefix.h"
 #include "platform/RuntimeError.h"
+#include "platform/TempFile.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QRandomGenerator>
 
-#include <cctype>
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,41 +20,13 @@
 
 namespace bg {
 
+using namespace hostfs;
+
 namespace {
-
-constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-
-inline QByteArray enc(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-// Read-only as Windows sees a host file: nobody may write it. Checked here rather than left to
-// the kernel, which lets a privileged user write anyway.
-inline bool isReadOnly(const struct stat &st)
-{
-    return (st.st_mode & kWriteBits) == 0;
-}
 
 inline bool isSeparator(QChar c)
 {
     return c == u'\\' || c == u'/';
-}
-
-inline bool isDotOrDotDot(const char *n)
-{
-    return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'));
-}
-
-QString parentOf(const QString &hostPath)
-{
-    const qsizetype slash = hostPath.lastIndexOf(u'/');
-    return slash > 0 ? hostPath.left(slash) : QStringLiteral("/");
-}
-
-QString baseName(const QString &hostPath)
-{
-    return hostPath.mid(hostPath.lastIndexOf(u'/') + 1);
 }
 
 QString lastWindowsComponent(const QString &windowsPath)
@@ -62,333 +35,6 @@ QString lastWindowsComponent(const QString &windowsPath)
     while (i > 0 && !isSeparator(windowsPath.at(i - 1)))
         --i;
     return windowsPath.mid(i);
-}
-
-bool isDirectory(const QString &hostPath)
-{
-    struct stat st;
-    return ::stat(enc(hostPath).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The error for a file path that names nothing: 53 when its folder exists, else 76.
-int missingFileError(const QString &hostPath)
-{
-    return isDirectory(parentOf(hostPath)) ? rt::FileNotFound : rt::PathNotFound;
-}
-
-// A name read from a folder that a Windows path can name again: it decodes and encodes back to
-// the same bytes and holds no character Windows forbids in names.
-bool isExpressible(const char *rawName, QString &name)
-{
-    name = QFile::decodeName(rawName);
-    return Prefix::isValidName(name) && enc(name) == rawName;
-}
-
-// How a directory entry turns out once links are followed.
-enum class EntryKind { File, Folder, Other };
-
-EntryKind entryKind(int dirFd, const dirent *e, struct stat *st)
-{
-    switch (e->d_type) {
-    case DT_REG:
-        if (st && ::fstatat(dirFd, e->d_name, st, 0) != 0)
-            return EntryKind::Other; // gone since the listing was read
-        return EntryKind::File;
-    case DT_DIR:
-        return EntryKind::Folder;
-    case DT_LNK:
-    case DT_UNKNOWN:
-        break;
-    default:
-        return EntryKind::Other; // FIFO, socket, device: never opened, never stat'ed
-    }
-    struct stat local;
-    struct stat &s = st ? *st : local;
-    if (::fstatat(dirFd, e->d_name, &s, 0) != 0)
-        return EntryKind::Other; // dangling link, loop, vanished
-    if (S_ISREG(s.st_mode))
-        return EntryKind::File;
-    if (S_ISDIR(s.st_mode))
-        return EntryKind::Folder;
-    return EntryKind::Other;
-}
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd)
-    {
-        close();
-        m_fd = fd;
-    }
-    // Closes now and reports the close error (0 when fine).
-    int close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int m_fd;
-};
-
-// The name of a temporary file of this service: ".~bg" + hex digits + ".tmp". One left behind
-// by a program that died (on a file system without unnamed files) is no file of its folder.
-constexpr QLatin1StringView TempPrefix(".~bg");
-constexpr QLatin1StringView TempSuffix(".tmp");
-
-bool isTempName(const char *name)
-{
-    const qsizetype length = qsizetype(std::strlen(name));
-    if (length <= TempPrefix.size() + TempSuffix.size()
-        || std::strncmp(name, TempPrefix.data(), size_t(TempPrefix.size())) != 0
-        || std::strcmp(name + length - TempSuffix.size(), TempSuffix.data()) != 0)
-        return false;
-    for (qsizetype i = TempPrefix.size(); i < length - TempSuffix.size(); ++i) {
-        if (!std::isxdigit(static_cast<unsigned char>(name[i])))
-            return false;
-    }
-    return true;
-}
-
-// A new file beside a target, linked or renamed into place at the end, or gone.
-//
-// Where the file system offers them (O_TMPFILE), the file has no name until it is linked into
-// place: a program killed while it copies or writes leaves nothing behind. Elsewhere (FAT) it
-// is a named file, removed again unless it was renamed into place.
-class TempFile
-{
-public:
-    TempFile() = default;
-    ~TempFile()
-    {
-        m_fd.close();
-        if (!m_unnamed && !m_path.isEmpty())
-            ::unlink(enc(m_path).constData());
-    }
-    TempFile(const TempFile &) = delete;
-    TempFile &operator=(const TempFile &) = delete;
-
-    // Creates the file in `dir`, readable and writable as the umask allows; 0 or errno.
-    int create(const QString &dir)
-    {
-        m_dir = dir;
-        if (::access("/proc/self/fd", X_OK) == 0) {
-            const int fd = ::open(enc(dir).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                m_fd.reset(fd);
-                m_unnamed = true;
-                m_path = QStringLiteral("/proc/self/fd/") + QString::number(fd);
-                return 0;
-            }
-            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-                return errno;
-        }
-        const int fd = createNamed(m_path);
-        if (fd < 0)
-            return -fd;
-        m_fd.reset(fd);
-        return 0;
-    }
-
-    int fd() const { return m_fd.get(); }
-    // A path naming the file until it is in place (for the attribute functions).
-    const QString &path() const { return m_path; }
-    // Flushes the content to the disk; a named file is closed. 0 or errno.
-    int finish()
-    {
-        if (::fsync(m_fd.get()) != 0) {
-            const int err = errno;
-            m_fd.close();
-            return err;
-        }
-        // An unnamed file exists only while it is open: it stays open until it is linked.
-        return m_unnamed ? 0 : m_fd.close();
-    }
-    // Puts the file in place as `target` (replacing it unless noReplace); 0 or errno.
-    int renameTo(const QString &target, bool noReplace)
-    {
-        if (m_unnamed)
-            return linkTo(target, noReplace);
-        const QByteArray from = enc(m_path);
-        const QByteArray to = enc(target);
-        int rc;
-        if (noReplace) {
-            rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
-                             RENAME_NOREPLACE);
-            if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-                rc = ::link(from.constData(), to.constData());
-                if (rc == 0) {
-                    ::unlink(from.constData());
-                } else if (errno != EEXIST) {
-                    // No hard links here either (FAT): check, then rename.
-                    struct stat st;
-                    if (::lstat(to.constData(), &st) == 0) {
-                        errno = EEXIST;
-                    } else {
-                        rc = ::rename(from.constData(), to.constData());
-                    }
-                }
-            }
-        } else {
-            rc = ::rename(from.constData(), to.constData());
-        }
-        if (rc != 0)
-            return errno;
-        m_path.clear();
-        return 0;
-    }
-
-private:
-    // A new named file in m_dir: its descriptor, or -errno.
-    int createNamed(QString &path) const
-    {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString candidate = m_dir + u'/' + TempPrefix
-                + QString::number(QRandomGenerator::global()->generate64(), 16) + TempSuffix;
-            const int fd = ::open(enc(candidate).constData(),
-                                  O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-            if (fd >= 0) {
-                path = candidate;
-                return fd;
-            }
-            if (errno != EEXIST)
-                return -errno;
-        }
-        return -EEXIST;
-    }
-
-    int linkTo(const QString &target, bool noReplace)
-    {
-        const QByteArray from = enc(m_path);
-        const QByteArray to = enc(target);
-        // A target that does not exist yet gets the file in one step; linking never replaces.
-        if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0)
-            return linked();
-        if (errno != EEXIST || noReplace)
-            return errno;
-        // Replacing: the file takes a name of its own beside the target, then the target's place
-        // in one rename. Only a death between these two steps leaves a temporary name behind.
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString candidate = m_dir + u'/' + TempPrefix
-                + QString::number(QRandomGenerator::global()->generate64(), 16) + TempSuffix;
-            const QByteArray named = enc(candidate);
-            if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, named.constData(),
-                         AT_SYMLINK_FOLLOW) != 0) {
-                if (errno == EEXIST)
-                    continue;
-                return errno;
-            }
-            if (::rename(named.constData(), to.constData()) != 0) {
-                const int err = errno;
-                ::unlink(named.constData());
-                return err;
-            }
-            return linked();
-        }
-        return EEXIST;
-    }
-
-    int linked()
-    {
-        m_fd.close();
-        m_path.clear();
-        return 0;
-    }
-
-    FileDescriptor m_fd;
-    QString m_dir;
-    QString m_path;
-    bool m_unnamed = false;
-};
-
-// Removes the temporary files of this service from a folder that holds nothing else; false
-// (and nothing removed) when it holds anything else.
-bool removeLeftoverTemps(const QString &hostDir)
-{
-    DIR *d = ::opendir(enc(hostDir).constData());
-    if (!d)
-        return false;
-    QList<QByteArray> temps;
-    bool onlyTemps = true;
-    while (const dirent *e = ::readdir(d)) {
-        if (isDotOrDotDot(e->d_name))
-            continue;
-        if (!isTempName(e->d_name)) {
-            onlyTemps = false;
-            break;
-        }
-        temps.append(QByteArray(e->d_name));
-    }
-    ::closedir(d);
-    if (!onlyTemps || temps.isEmpty())
-        return false;
-    const QByteArray dir = enc(hostDir) + '/';
-    for (const QByteArray &name : std::as_const(temps))
-        ::unlink((dir + name).constData());
-    return true;
-}
-
-int writeAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += n;
-        size -= n;
-    }
-    return 0;
-}
-
-// Copies everything from the current offset of `in` to `out`; 0 or errno.
-int copyContent(int in, int out, qint64 expectedSize)
-{
-    qint64 copied = 0;
-    bool inKernel = true;
-    while (inKernel) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
-        if (n > 0) {
-            copied += n;
-            continue;
-        }
-        if (n == 0 && copied >= expectedSize)
-            return 0;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS
-            && errno != EOPNOTSUPP && errno != EBADF && errno != EPERM)
-            return errno;
-        // Not possible between these files (or a file system that reports nothing copied for a
-        // non-empty file): go on from the current offsets with plain reads and writes.
-        inKernel = false;
-    }
-    QByteArray buffer(256 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t n = ::read(in, buffer.data(), size_t(buffer.size()));
-        if (n == 0)
-            return 0;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (const int err = writeAll(out, buffer.constData(), n))
-            return err;
-    }
 }
 
 // How a destination relates to the source when both name one file.
@@ -419,47 +65,6 @@ Overlap overlap(const QString &from, QString &to, const QString &wantedName)
     return Overlap::OtherLink;
 }
 
-void syncDirectory(const QString &dir)
-{
-    const int fd = ::open(enc(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Copies a regular file with its times and attributes into a new temporary file beside
-// `destination`; the caller renames it into place. 0 or a run-time error number.
-int copyToTemp(const QString &source, const QString &destination, TempFile &temp)
-{
-    const int in = ::open(enc(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (in < 0)
-        return errno == ENOENT ? missingFileError(source) : rt::fromErrno(errno);
-    FileDescriptor input(in);
-    struct stat st;
-    if (::fstat(in, &st) != 0)
-        return rt::fromErrno(errno);
-    if (!S_ISREG(st.st_mode))
-        return rt::FileNotFound;
-    const int sourceAttributes = attr::read(source);
-
-    if (const int err = temp.create(parentOf(destination)))
-        return err == ENOENT || err == ENOTDIR ? rt::PathNotFound : rt::fromErrno(err);
-    if (const int err = copyContent(in, temp.fd(), st.st_size))
-        return rt::fromErrno(err);
-    const timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(temp.fd(), times);
-    // Permission bits as far as the file system keeps them (FAT keeps few); read-only below.
-    ::fchmod(temp.fd(), (st.st_mode & 0777) | S_IWUSR);
-    if (const int err = temp.finish())
-        return rt::fromErrno(err);
-    if (sourceAttributes > 0) {
-        if (const int err = attr::write(temp.path(), sourceAttributes & ~attr::Directory))
-            return err;
-    }
-    return rt::Ok;
-}
-
 } // namespace
 
 HostFileService::HostFileService(const Prefix &prefix) : m_prefix(prefix) {}
@@ -481,25 +86,6 @@ bool HostFileService::fileExists(const QString &path)
     struct stat st;
     return host && ::stat(enc(*host).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
-
-namespace {
-
-// Opens a folder for reading its entries: 0 or a run-time error number.
-int openFolder(const QString &hostPath, DIR *&dir)
-{
-    const int fd = ::open(enc(hostPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
-    dir = ::fdopendir(fd);
-    if (!dir) {
-        const int err = errno;
-        ::close(fd);
-        return rt::fromErrno(err);
-    }
-    return rt::Ok;
-}
-
-} // namespace
 
 int HostFileService::listFiles(const QString &folder, std::vector<FolderFile> &out)
 {

@@ -78,6 +78,9 @@ public:
 };
 
 // The real file service on a prefix.
+//
+// Safe to call from any thread, also while other threads call it: it keeps no state of its own
+// beyond the prefix it reads, and every call works on descriptors and buffers of its own.
 class HostFileService final : public FileService
 {
 public:

@@ -21,6 +21,11 @@ struct PictureHeader
 // placeable WMF and EMF by their content, never by their name. A picture loads only when it
 // decodes completely; truncated or damaged files do not. Header dimensions above 32767 are
 // rejected before anything is allocated for them.
+//
+// Safe to call from any thread, from several at once: the resolution is fixed at construction,
+// decoding keeps no caches, and pictures are made as QImage (metafiles are played with a QPainter
+// on a QImage, which Qt supports off the GUI thread). Turning the result into a QPixmap is the
+// GUI thread's job.
 class PictureLoader
 {
 public:

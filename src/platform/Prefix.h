@@ -12,6 +12,9 @@ namespace bg {
 // Every path the rest of the program holds is a Windows path; this class converts one to a host
 // path at the moment the disk is touched, and a host path to a Windows path where one enters the
 // program (command line, dropped files, folder picker, the program's own folder).
+//
+// Safe to call from any thread: the root is fixed at construction and nothing is cached, so every
+// lookup (toHost, the case-insensitive search of a folder, toWindows) reads the disk afresh.
 class Prefix
 {
 public:

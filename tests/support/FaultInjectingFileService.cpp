@@ -1,5 +1,7 @@
 #include "support/FaultInjectingFileService.h"
 
+#include <QMutexLocker>
+
 #include <utility>
 
 namespace bg::test {
@@ -8,36 +10,61 @@ FaultInjectingFileService::FaultInjectingFileService(FileService &inner) : m_inn
 
 void FaultInjectingFileService::failNthCall(int n, int error)
 {
+    const QMutexLocker lock(&m_mutex);
     m_faults.append({QString(), n, error});
 }
 
 void FaultInjectingFileService::failFromCall(int n, int error)
 {
+    const QMutexLocker lock(&m_mutex);
     m_faults.append({QString(), n, error, true});
 }
 
 void FaultInjectingFileService::failNthCallOf(const QString &op, int n, int error)
 {
+    const QMutexLocker lock(&m_mutex);
     m_faults.append({op, n, error});
 }
 
 void FaultInjectingFileService::failEveryCallOf(const QString &op, int error)
 {
+    const QMutexLocker lock(&m_mutex);
     m_faults.append({op, 0, error});
 }
 
 void FaultInjectingFileService::clearFaults()
 {
+    const QMutexLocker lock(&m_mutex);
     m_faults.clear();
+}
+
+void FaultInjectingFileService::setAfterListing(std::function<void(const QString &folder)> hook)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_afterListing = std::move(hook);
+}
+
+int FaultInjectingFileService::changingCalls() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_count;
 }
 
 int FaultInjectingFileService::callsOf(const QString &op) const
 {
+    const QMutexLocker lock(&m_mutex);
     return m_countOf.value(op);
+}
+
+void FaultInjectingFileService::clearLog()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_log.clear();
 }
 
 QStringList FaultInjectingFileService::logLines() const
 {
+    const QMutexLocker lock(&m_mutex);
     QStringList lines;
     lines.reserve(m_log.size());
     for (const Call &c : m_log) {
@@ -53,6 +80,7 @@ QStringList FaultInjectingFileService::logLines() const
 
 int FaultInjectingFileService::plannedFailure(const QString &op)
 {
+    const QMutexLocker lock(&m_mutex);
     const int overall = ++m_count;
     const int ofKind = ++m_countOf[op];
     for (const Fault &f : std::as_const(m_faults)) {
@@ -69,6 +97,7 @@ int FaultInjectingFileService::plannedFailure(const QString &op)
 int FaultInjectingFileService::record(const QString &op, const QStringList &paths, int result,
                                       bool injected)
 {
+    const QMutexLocker lock(&m_mutex);
     m_log.append({op, paths, result, injected});
     return result;
 }
@@ -94,8 +123,13 @@ bool FaultInjectingFileService::fileExists(const QString &path)
 int FaultInjectingFileService::listFiles(const QString &folder, std::vector<FolderFile> &out)
 {
     const int result = m_inner.listFiles(folder, out);
-    if (m_afterListing)
-        m_afterListing(folder);
+    std::function<void(const QString &)> afterListing;
+    {
+        const QMutexLocker lock(&m_mutex);
+        afterListing = m_afterListing;
+    }
+    if (afterListing)
+        afterListing(folder);
     return result;
 }
 

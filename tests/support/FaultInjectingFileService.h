@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,9 @@ namespace bg::test {
 //
 // Changing calls and their names in the log: createFolder, copyFile, moveFile, replaceFile,
 // deleteFile, deleteFolder, setAttr, writeFileAtomic. Every other call passes straight through.
+//
+// Safe to call from any thread, as the service it wraps is: the plan, the counters and the log
+// are guarded by one mutex, which is never held while the wrapped service or the listing hook runs.
 class FaultInjectingFileService final : public FileService
 {
 public:
@@ -42,19 +46,18 @@ public:
     void clearFaults();
     // Runs after every folder listing, once the listing is made and before the caller sees it:
     // lets a test change the folder between a listing and the work done with it.
-    void setAfterListing(std::function<void(const QString &folder)> hook)
-    {
-        m_afterListing = std::move(hook);
-    }
+    void setAfterListing(std::function<void(const QString &folder)> hook);
 
     // Number of changing calls made so far, failed ones included.
-    int changingCalls() const { return m_count; }
+    int changingCalls() const;
     // Number of changing calls of one kind.
     int callsOf(const QString &op) const;
+    // The calls logged so far, in the order they returned. A reference into the service: read it
+    // when no call is running (logLines() is a copy, safe at any time).
     const QList<Call> &log() const { return m_log; }
     // The log as readable lines: "copyFile C:\a.bmp C:\b.bmp", a failed call ends in " -> 70".
     QStringList logLines() const;
-    void clearLog() { m_log.clear(); }
+    void clearLog();
 
     bool folderExists(const QString &path) override;
     bool fileExists(const QString &path) override;
@@ -90,6 +93,7 @@ private:
     int changing(const QString &op, const QStringList &paths, F &&call);
 
     FileService &m_inner;
+    mutable QMutex m_mutex; // guards everything below
     QList<Fault> m_faults;
     QList<Call> m_log;
     QHash<QString, int> m_countOf;

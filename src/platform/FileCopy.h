@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace bg::hostfs {
+
+class TempFile;
+
+// Writes all of data to fd, retrying short writes; 0 or errno.
+int writeAll(int fd, const char *data, qint64 size);
+
+// Copies everything from the current offset of `in` to `out`; 0 or errno.
+int copyContent(int in, int out, qint64 expectedSize);
+
+// Copies a regular file with its times and attributes into a new temporary file beside
+// `destination`; the caller renames it into place. 0 or a run-time error number.
+int copyToTemp(const QString &source, const QString &destination, TempFile &temp);
+
+} // namespace bg::hostfs
