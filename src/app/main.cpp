@@ -4,6 +4,7 @@
 #include "platform/PictureLoader.h"
 #include "platform/Prefix.h"
 #include "platform/QtDesktop.h"
+#include "platform/QtTranslations.h"
 #include "platform/SingleInstance.h"
 #include "ui/FrmLogo.h"
 
@@ -14,6 +15,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    bg::installQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("Bootgallery"));
     QApplication::setApplicationVersion(QStringLiteral("4.0"));
     QApplication::setDesktopFileName(QStringLiteral("bootgallery"));

@@ -164,8 +164,10 @@ int QtDesktop::messageBox(const QString &prompt, int style, const QString &title
 QString QtDesktop::browseForFolder(QWidget *owner, const QString &prompt)
 {
     const QString start = m_prefix.toHost(QStringLiteral("C:\\")).value_or(QString());
-    const QString chosen =
-        QFileDialog::getExistingDirectory(owner, prompt, start, QFileDialog::ShowDirsOnly);
+    // Qt's own dialog rather than the desktop's: it speaks the program's Traditional Chinese
+    // through Qt's translations, whatever language the session's file chooser would use.
+    const QString chosen = QFileDialog::getExistingDirectory(
+        owner, prompt, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (chosen.isEmpty())
         return {};
     return folderResult(chosen);

@@ -22,8 +22,9 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString &prompt, int style, co
 // the close button) answers as the escape button does.
 int messageBoxAnswer(const QMessageBox &box, const QAbstractButton *clicked);
 
-// The desktop on a Qt Widgets session: modal QMessageBox and QFileDialog, QDesktopServices for
-// the shell's "open". Paths go through the prefix on their way in and out.
+// The desktop on a Qt Widgets session: modal QMessageBox and Qt's own QFileDialog (not the
+// session's native chooser), QDesktopServices for the shell's "open". Paths go through the prefix
+// on their way in and out. With installQtTranslations() their standard texts are in Chinese.
 class QtDesktop final : public Desktop
 {
 public:

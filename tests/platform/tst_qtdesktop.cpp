@@ -1,4 +1,5 @@
 #include "platform/QtDesktop.h"
+#include "platform/QtTranslations.h"
 #include "support/TempPrefix.h"
 
 #include <QAbstractButton>
@@ -68,8 +69,6 @@ private slots:
         QTest::newRow("292 No") << 292 << "No" << 7;
         QTest::newRow("292 escape") << 292 << "escape" << 7;
         QTest::newRow("324 close") << 324 << "close" << 7;
-        QTest::newRow("51 Yes") << 51 << "Yes" << 6;
-        QTest::newRow("51 No") << 51 << "No" << 7;
         QTest::newRow("51 Cancel") << 51 << "Cancel" << 2;
         QTest::newRow("51 escape") << 51 << "escape" << 2;
         QTest::newRow("51 close") << 51 << "close" << 2;
@@ -99,9 +98,24 @@ private slots:
         QCOMPARE(messageBoxAnswer(*box, box->clickedButton()), answer);
     }
 
-    // The box is modal on the active window, and Escape answers as the escape button does.
+    // The box is modal on the active window, its standard buttons speak Traditional Chinese
+    // through Qt's translations, and Escape answers as the escape button does.
+    void modalBoxOnActiveWindow_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QStringList>("buttonTexts");
+        QTest::addColumn<int>("escapeAnswer");
+        QTest::newRow("292") << 292 << QStringList{"是(&Y)", "否(&N)"} << 7;
+        QTest::newRow("16") << 16 << QStringList{"確定"} << 1;
+        QTest::newRow("51") << 51 << QStringList{"是(&Y)", "否(&N)", "取消"} << 2;
+    }
+
     void modalBoxOnActiveWindow()
     {
+        QFETCH(int, style);
+        QFETCH(QStringList, buttonTexts);
+        QFETCH(int, escapeAnswer);
+        QVERIFY(installQtTranslations(*qApp));
         test::TempPrefix machine;
         QVERIFY(machine.isValid());
         QtDesktop desktop(machine.prefix());
@@ -112,6 +126,7 @@ private slots:
 
         QPointer<QWidget> seenParent;
         QString seenTitle;
+        QStringList seenTexts;
         bool wasModal = false;
         QTimer::singleShot(0, this, [&] {
             // Found among the top-level widgets, so a box that is not modal still ends the loop.
@@ -122,13 +137,19 @@ private slots:
                 wasModal = QApplication::activeModalWidget() == box;
                 seenParent = box->parentWidget();
                 seenTitle = box->windowTitle();
+                for (const Box::StandardButton b : {Box::Yes, Box::No, Box::Ok, Box::Cancel}) {
+                    if (const QAbstractButton *button = box->button(b))
+                        seenTexts << button->text();
+                }
                 QTest::keyClick(box, Qt::Key_Escape);
             }
         });
-        QCOMPARE(desktop.messageBox(QStringLiteral("要更換嗎?"), 51, QStringLiteral("換圖")), 2);
+        QCOMPARE(desktop.messageBox(QStringLiteral("要更換嗎?"), style, QStringLiteral("換圖")),
+                 escapeAnswer);
         QVERIFY(wasModal);
         QCOMPARE(seenParent.data(), &window);
         QCOMPARE(seenTitle, QStringLiteral("換圖"));
+        QCOMPARE(seenTexts, buttonTexts);
     }
 
     void folderResult()
