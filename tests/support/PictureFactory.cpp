@@ -160,7 +160,7 @@ QImage patternImage(QSize size)
     QImage image(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, patternColor(x, y));
+            image.setPixel(x, y, paletteColor(patternIndex(x, y, 256)));
     return image;
 }
 

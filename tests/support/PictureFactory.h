@@ -16,11 +16,6 @@ namespace bg::test::pictures {
 QRgb paletteColor(int i);
 // The palette index of pixel (x, y), counted from the top-left, for a palette of `colours`.
 int patternIndex(int x, int y, int colours);
-// The colour pixel (x, y) has in the pictures made here (24 and 32 bits carry it exactly).
-inline QRgb patternColor(int x, int y, int colours = 256)
-{
-    return paletteColor(patternIndex(x, y, colours));
-}
 
 enum class BmpLayout { Info40, Core12, V4, V5, TopDown, Bitfields565 };
 
