@@ -63,9 +63,7 @@ void ImageBox::mousePressEvent(QMouseEvent *event)
     emit mousePressed(event->button(), event->buttons());
     if (m_autoDrag && event->button() == Qt::LeftButton && hasPicture()) {
         auto *drag = new QDrag(this);
-        auto *mime = new QMimeData;
-        mime->setData(QString::fromLatin1(DragMimeType), dragToken());
-        drag->setMimeData(mime);
+        drag->setMimeData(dragData());
         if (!m_dragIcon.isNull()) {
             drag->setPixmap(m_dragIcon);
             drag->setHotSpot(QPoint(m_dragIcon.width() / 2, m_dragIcon.height() / 2));
@@ -77,6 +75,13 @@ void ImageBox::mousePressEvent(QMouseEvent *event)
 void ImageBox::mouseMoveEvent(QMouseEvent *)
 {
     emit mouseMoved();
+}
+
+QMimeData *ImageBox::dragData()
+{
+    auto *mime = new QMimeData;
+    mime->setData(QString::fromLatin1(DragMimeType), dragToken());
+    return mime;
 }
 
 QByteArray ImageBox::dragToken()

@@ -22,6 +22,8 @@ public:
     // The payload of a drag started by this process's large preview.
     static QByteArray dragToken();
     static bool isOwnDrag(const QMimeData *data);
+    // What a drag of the large preview carries (the caller owns it).
+    static QMimeData *dragData();
 
     void setPicture(const QImage &picture);
     void clearPicture();

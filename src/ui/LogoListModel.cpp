@@ -149,4 +149,12 @@ QVariant LogoListModel::data(const QModelIndex &index, int role) const
     }
 }
 
+Qt::ItemFlags LogoListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |
+           Qt::ItemNeverHasChildren;
+}
+
 } // namespace bg

@@ -46,6 +46,8 @@ public:
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
+    // Entries can be edited in place (renaming); the model itself is never written.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     // True when a sorts before b in the list's order.
     bool lessThan(const QString &a, const QString &b) const;
