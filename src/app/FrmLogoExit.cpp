@@ -3,6 +3,7 @@
 #include "platform/Desktop.h"
 #include "platform/PrivateProfile.h"
 #include "ui/FrmLogo.h"
+#include "ui/Messages.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,7 +21,7 @@ void FrmLogo::Form_Unload(bool &cancel)
     // closes (a disk that refuses every write must not keep it open for ever).
     bool optionLost = false;
     auto writeOption = [&](const QString &key, const QString &value) {
-        if (!settings.write(key, value))
+        if (settings.write(key, value) != SettingsWrite::Written)
             optionLost = true;
     };
 
@@ -33,9 +34,7 @@ void FrmLogo::Form_Unload(bool &cancel)
                         SettingsFile::flagWord(!state.slotFolders[i].isEmpty() && checked));
             continue;
         }
-        const int answer = desktop.messageBox(
-            info.slotWord + QStringLiteral("路徑已改變，儲存剛剛的設定？"),
-            mb::ExclamationYesNoCancel, QStringLiteral("Bootgallery"));
+        const int answer = messages::askSaveFolder(desktop, slot);
         if (answer == mb::AnswerCancel) {
             cancel = true;
             return;
@@ -43,16 +42,13 @@ void FrmLogo::Form_Unload(bool &cancel)
         if (answer != mb::AnswerYes)
             continue;
         if (!state.slotHasLogos[i]) {
-            desktop.messageBox(
-                QStringLiteral("您所設定的目錄並沒有任何LOGO可供更換，請重新設定!!"),
-                mb::Critical, QStringLiteral("設定錯誤"));
+            messages::folderWithoutLogos(desktop);
             cancel = true;
             txtPath_GotFocus();
             continue;
         }
         if (state.slotFolders[i].toUpper() == QLatin1String("C:\\")) {
-            desktop.messageBox(QStringLiteral("此目錄沒有足夠的LOGO可供更換，請重新指定目錄!!"),
-                               mb::Critical, QStringLiteral("設定錯誤"));
+            messages::folderIsDriveRoot(desktop);
             cancel = true;
             txtPath_GotFocus();
             continue;
@@ -61,10 +57,9 @@ void FrmLogo::Form_Unload(bool &cancel)
         // hold, a disk that refuses the write) is not saved: the user is told, the slot stays
         // changed with its old values in the file, and the window stays open so the choice is
         // not lost silently (the next close asks again; No lets the window go).
-        if (!settings.write(info.folderKey, state.slotFolders[i])) {
-            desktop.messageBox(info.slotWord +
-                                   QStringLiteral("路徑無法儲存到設定檔，請改用其它目錄名稱!!"),
-                               mb::Critical, QStringLiteral("設定錯誤"));
+        const SettingsWrite written = settings.write(info.folderKey, state.slotFolders[i]);
+        if (written != SettingsWrite::Written) {
+            messages::folderNotSaved(desktop, slot, written);
             cancel = true;
             txtPath_GotFocus();
             continue;
@@ -78,8 +73,7 @@ void FrmLogo::Form_Unload(bool &cancel)
                                           : mnuBig->isChecked()  ? QStringLiteral("Big")
                                                                  : QStringLiteral("Random"));
     if (optionLost)
-        desktop.messageBox(QStringLiteral("部分設定無法寫入設定檔，這些設定沒有儲存!!"),
-                           mb::Critical, QStringLiteral("設定錯誤"));
+        messages::optionsNotSaved(desktop);
 }
 
 } // namespace bg

@@ -45,9 +45,19 @@ LogoSettings SettingsFile::read() const
     return settings;
 }
 
-bool SettingsFile::write(const QString &key, const QString &value)
+SettingsWrite SettingsFile::write(const QString &key, const QString &value)
 {
-    return m_profile.writeString(section(), key, value, path());
+    // The profile refuses both kinds of failure alike; what it cannot encode is told apart here
+    // first, so that nothing is written then.
+    QByteArray sectionBytes;
+    QByteArray keyBytes;
+    QByteArray valueBytes;
+    if (!cp950::encode(section(), sectionBytes) || !cp950::encode(key, keyBytes)
+        || !cp950::encode(value, valueBytes)
+        || !ProfileText::canHold(sectionBytes, keyBytes, valueBytes))
+        return SettingsWrite::NotEncodable;
+    return m_profile.writeString(section(), key, value, path()) ? SettingsWrite::Written
+                                                                : SettingsWrite::Refused;
 }
 
 } // namespace bg

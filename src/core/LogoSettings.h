@@ -19,6 +19,13 @@ struct LogoSettings
     ChangeMethod method = ChangeMethod::Random;
 };
 
+// How a write to the settings file ended.
+enum class SettingsWrite {
+    Written,      // the value is in the file
+    NotEncodable, // the key or value cannot be held by the file (code page 950, one line)
+    Refused,      // the file could not be read or replaced (read-only, protected disk, ...)
+};
+
 // Reads and writes SW.ini in the Windows directory with the profile functions' rules.
 class SettingsFile
 {
@@ -36,8 +43,8 @@ public:
     // Folders and options together.
     LogoSettings read() const;
 
-    // One WritePrivateProfileStringA call. False when the value could not be written.
-    bool write(const QString &key, const QString &value);
+    // One WritePrivateProfileStringA call; when the value did not reach the file, says why.
+    SettingsWrite write(const QString &key, const QString &value);
     static QString flagWord(bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); }
 
     static QString section() { return QStringLiteral("SplashwheelSet"); }

@@ -1,12 +1,12 @@
 // The folder scan and the logo list of the main window.
 #include "library/FolderScan.h"
-#include "platform/Desktop.h"
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
 #include "ui/FrmLogo.h"
 #include "ui/ImageBox.h"
 #include "ui/LogoList.h"
+#include "ui/Messages.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -30,9 +30,7 @@ void FrmLogo::txtPath_KeyPress(int &keyAscii)
         return;
     }
     if (!m_services.files.folderExists(typed)) {
-        m_services.desktop.messageBox(
-            QStringLiteral("找不到您所設定的路徑，請重新指定更換LOGO的檔案路徑!!"), mb::Critical,
-            QStringLiteral("路徑錯誤"));
+        messages::folderNotFound(m_services.desktop);
         txtPath_GotFocus();
         return;
     }
@@ -124,9 +122,7 @@ void FrmLogo::lstSys_Click()
     const QImage picture = host ? m_services.pictures.load(*host) : QImage();
     if (picture.isNull()) {
         imgOutput->clearPicture();
-        m_services.desktop.messageBox(QStringLiteral("此檔 '") + name +
-                                          QStringLiteral("' 不為所支援的圖形格式！"),
-                                      mb::Critical, name);
+        messages::notAPicture(m_services.desktop, name);
         return;
     }
     imgOutput->setPicture(picture);

@@ -1,9 +1,9 @@
 // The start-at-boot menu (the Startup-folder shortcut) and the order menu of the change at boot.
 #include "core/LogoTests.h"
 #include "ops/StartupRegistration.h"
-#include "platform/Desktop.h"
 #include "platform/Prefix.h"
 #include "ui/FrmLogo.h"
+#include "ui/Messages.h"
 
 #include <QAction>
 
@@ -33,9 +33,7 @@ void FrmLogo::mnuRun_Click()
                                           m_services.prefix.programsFolder(), state.programFolder);
     if (error != 0) {
         // Without a shortcut nothing starts at boot; the menu keeps saying so.
-        m_services.desktop.messageBox(
-            QStringLiteral("無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。"),
-            mb::Critical, QStringLiteral("開機啟動"));
+        messages::registrationFailed(m_services.desktop);
         return;
     }
     mnuRun->setChecked(true);

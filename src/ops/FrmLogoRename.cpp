@@ -2,6 +2,7 @@
 #include "ops/RenameRules.h"
 #include "ui/FrmLogo.h"
 #include "ui/LogoList.h"
+#include "ui/Messages.h"
 
 #include <QLineEdit>
 
@@ -73,8 +74,10 @@ void FrmLogo::endRename()
     }
     const QString folder = state.currentFolder();
     const QString oldName = lstSys->currentText();
-    const LogoRenamer renamer(m_services.files, m_services.desktop);
-    switch (renamer.rename(folder, oldName, txtRename->text())) {
+    const RenameOutcome outcome =
+        LogoRenamer(m_services.files).rename(folder, oldName, txtRename->text());
+    messages::tellRename(m_services.desktop, outcome);
+    switch (outcome.end()) {
     case RenameEnd::Refused:
         return; // the mark stays as typed
     case RenameEnd::Moved:

@@ -1,7 +1,6 @@
 #include "ops/LogoDropAdder.h"
 
 #include "core/LogoTests.h"
-#include "platform/Desktop.h"
 #include "platform/FileService.h"
 #include "platform/Prefix.h"
 #include "platform/RuntimeError.h"
@@ -52,60 +51,45 @@ std::vector<DroppedFile> droppedFiles(const QMimeData *data, const Prefix &prefi
     return files;
 }
 
-DropFailure dropFailure(int error)
-{
-    switch (error) {
-    case rt::FileNotFound:
-        return {QStringLiteral("找不到來源檔案。"), QStringLiteral("加入失敗")};
-    case rt::PermissionDenied:
-        return {QStringLiteral("沒有檔案的使用權限。"), QStringLiteral("加入失敗")};
-    default:
-        return {QStringLiteral("程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！"),
-                QStringLiteral("錯誤編號") + QString::number(error)};
-    }
-}
-
-LogoDropAdder::LogoDropAdder(FileService &files, const LogoTester &tester, Desktop &desktop)
-    : m_files(files), m_tester(tester), m_desktop(desktop)
+LogoDropAdder::LogoDropAdder(FileService &files, const LogoTester &tester)
+    : m_files(files), m_tester(tester)
 {
 }
 
-LogoDropAdder::Result LogoDropAdder::add(const std::vector<DroppedFile> &files,
-                                         const QString &folder) const
+DropOutcome LogoDropAdder::add(
+    const std::vector<DroppedFile> &files, const QString &folder,
+    const std::function<bool(const QString &fileName)> &replaceExisting) const
 {
-    Result result;
+    DropOutcome outcome;
     for (const DroppedFile &file : files) {
         if (!file) {
-            result.error = fail(rt::FileNotFound);
-            return result;
+            outcome.error = rt::FileNotFound;
+            return outcome;
         }
         const QString &path = *file;
+        if (m_files.folderExists(path))
+            continue;
         const QString name = ExtractFileName(path);
         const QString destination = folder + name;
 
         int error = 0;
         const bool take = taken(path, destination, error);
         if (error) {
-            result.error = fail(error);
-            return result;
+            outcome.error = error;
+            return outcome;
         }
         if (!take)
             continue;
 
-        if (m_files.fileExists(destination)) {
-            const int answer = m_desktop.messageBox(
-                QStringLiteral("'") + name + QStringLiteral("' 檔案已經存在，是否要覆蓋此檔？"),
-                mb::QuestionYesNo, QStringLiteral("確認取代檔案"));
-            if (answer != mb::AnswerYes)
-                continue;
-        }
+        if (m_files.fileExists(destination) && !replaceExisting(name))
+            continue;
         if (const int err = m_files.copyFile(path, destination, true)) {
-            result.error = fail(err);
-            return result;
+            outcome.error = err;
+            return outcome;
         }
-        ++result.copied;
+        ++outcome.copied;
     }
-    return result;
+    return outcome;
 }
 
 bool LogoDropAdder::taken(const QString &path, const QString &destination, int &error) const
@@ -119,13 +103,6 @@ bool LogoDropAdder::taken(const QString &path, const QString &destination, int &
     const bool sized = HasLogoFileSize(length);
     const bool elsewhere = path.toUpper() != destination.toUpper();
     return picture && sized && elsewhere;
-}
-
-int LogoDropAdder::fail(int error) const
-{
-    const DropFailure failure = dropFailure(error);
-    m_desktop.messageBox(failure.prompt, mb::Critical, failure.title);
-    return error;
 }
 
 } // namespace bg

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -9,7 +10,6 @@ class QUrl;
 
 namespace bg {
 
-class Desktop;
 class FileService;
 class LogoTester;
 class Prefix;
@@ -28,40 +28,31 @@ bool holdsFileList(const QMimeData *data);
 // The dropped files in the order they were dropped, each as its Windows path.
 std::vector<DroppedFile> droppedFiles(const QMimeData *data, const Prefix &prefix);
 
-// The message that ends a drop on an error: its own text for 53 and 70, the number in the
-// title for any other error.
-struct DropFailure
+// What a drop came to.
+struct DropOutcome
 {
-    QString prompt;
-    QString title;
+    int copied = 0; // files copied before the drop ended
+    int error = 0;  // the run-time error that ended the drop, 0 when it ran to its end
 };
-DropFailure dropFailure(int error);
 
 // Copies dropped pictures into a logo folder. A file is taken when it is a 320 x 400 picture,
-// its length begins with the digits 129 and it does not already lie at its destination; an
-// existing destination is replaced only when the user says so. The first error shows its
-// message and ends the drop.
+// its length begins with the digits 129 and it does not already lie at its destination; a
+// dropped folder is no logo and is passed over. An existing destination is replaced only when
+// replaceExisting (given the file name) says so. The first error ends the drop.
 class LogoDropAdder
 {
 public:
-    struct Result
-    {
-        int copied = 0; // files copied before the drop ended
-        int error = 0;  // the run-time error that ended the drop, 0 when it ran to its end
-    };
-
-    LogoDropAdder(FileService &files, const LogoTester &tester, Desktop &desktop);
+    LogoDropAdder(FileService &files, const LogoTester &tester);
 
     // folder ends in a backslash.
-    Result add(const std::vector<DroppedFile> &files, const QString &folder) const;
+    DropOutcome add(const std::vector<DroppedFile> &files, const QString &folder,
+                    const std::function<bool(const QString &fileName)> &replaceExisting) const;
 
 private:
     bool taken(const QString &path, const QString &destination, int &error) const;
-    int fail(int error) const;
 
     FileService &m_files;
     const LogoTester &m_tester;
-    Desktop &m_desktop;
 };
 
 } // namespace bg

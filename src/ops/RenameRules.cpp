@@ -1,6 +1,5 @@
 #include "ops/RenameRules.h"
 
-#include "platform/Desktop.h"
 #include "platform/FileService.h"
 #include "platform/Prefix.h"
 
@@ -41,50 +40,50 @@ bool isPlainFileName(const QString &name)
     return !isDeviceName(name);
 }
 
-LogoRenamer::LogoRenamer(FileService &files, Desktop &desktop) : m_files(files), m_desktop(desktop)
+RenameEnd RenameOutcome::end() const
 {
-}
-
-QString LogoRenamer::existsMessage(const QString &oldName)
-{
-    return QStringLiteral("無法重新命名 ") + oldName +
-           QStringLiteral(": 您指定名稱的檔案已經存在。請指定其它檔案。");
-}
-
-QString LogoRenamer::moveFailedMessage(const QString &oldName)
-{
-    return QStringLiteral("無法重新命名 ") + oldName +
-           QStringLiteral(": 磁碟為寫入保護。\r\n\r\n請移除寫入保護的狀態或改用其它磁碟。");
-}
-
-RenameEnd LogoRenamer::refuse(const QString &prompt) const
-{
-    m_desktop.messageBox(prompt, mb::Critical, QStringLiteral("更換檔名發生錯誤"));
+    switch (result) {
+    case RenameResult::Unchanged:
+    case RenameResult::EmptyName:
+        return RenameEnd::Finished;
+    case RenameResult::Moved:
+        return RenameEnd::Moved;
+    case RenameResult::BadName:
+    case RenameResult::Exists:
+    case RenameResult::MoveFailed:
+        break;
+    }
     return RenameEnd::Refused;
 }
 
-RenameEnd LogoRenamer::rename(const QString &folder, const QString &oldName,
-                              const QString &newName) const
+LogoRenamer::LogoRenamer(FileService &files) : m_files(files)
 {
+}
+
+RenameOutcome LogoRenamer::rename(const QString &folder, const QString &oldName,
+                                  const QString &newName) const
+{
+    RenameOutcome outcome{RenameResult::Unchanged, oldName};
     if (newName.isEmpty()) {
-        m_desktop.messageBox(QStringLiteral("您必須輸入檔名!!"), mb::Critical,
-                             QStringLiteral("重新命名"));
-        return RenameEnd::Finished;
+        outcome.result = RenameResult::EmptyName;
+        return outcome;
     }
     // A change of letter case alone is never applied.
     if (oldName.compare(newName, Qt::CaseInsensitive) == 0)
-        return RenameEnd::Finished;
+        return outcome;
 
     const QString target = folder + newName;
-    // A name Windows cannot hold, or one that would put the file outside the folder, fails as
-    // the move itself would.
+    // A name Windows cannot hold, or one that would put the file outside the folder, is never
+    // handed to the file system.
     if (!isPlainFileName(newName) || target.size() > MaxPathLength)
-        return refuse(moveFailedMessage(oldName));
-    if (m_files.fileExists(target))
-        return refuse(existsMessage(oldName));
-    if (m_files.moveFile(folder + oldName, target) != 0)
-        return refuse(moveFailedMessage(oldName));
-    return RenameEnd::Moved;
+        outcome.result = RenameResult::BadName;
+    else if (m_files.fileExists(target))
+        outcome.result = RenameResult::Exists;
+    else if (m_files.moveFile(folder + oldName, target) != 0)
+        outcome.result = RenameResult::MoveFailed;
+    else
+        outcome.result = RenameResult::Moved;
+    return outcome;
 }
 
 } // namespace bg

@@ -4,7 +4,6 @@
 
 namespace bg {
 
-class Desktop;
 class FileService;
 
 // Width in twips of the rename box laid over a list row. The list shows a vertical scroll bar
@@ -21,30 +20,44 @@ bool isPlainFileName(const QString &name);
 // The longest path a file can have: MAX_PATH less its terminating NUL.
 constexpr int MaxPathLength = 259;
 
-// How an edit of a file name ended.
+// How an edit of a file name ended for the rename box.
 enum class RenameEnd {
-    Finished, // nothing (more) to do: unchanged name, or the empty-name message was shown
+    Finished, // nothing (more) to do: unchanged name, or an empty one (the user is told)
     Moved,    // the file carries its new name
-    Refused,  // a message said why the file keeps its name; the edit stays marked as typed
+    Refused,  // the file keeps its name, for a reason the user is told; the edit stays marked
+              // as typed
 };
 
-// Renames one file inside a folder as the rename box asks, with the box's messages.
+// What a rename came to.
+enum class RenameResult {
+    Unchanged,  // the same name, or one differing only in letter case: nothing is done
+    EmptyName,  // no name was typed
+    BadName,    // a name Windows cannot hold, or a path longer than MAX_PATH
+    Exists,     // a file of the new name is there already
+    MoveFailed, // the file system refused the rename
+    Moved,      // the file carries its new name
+};
+
+struct RenameOutcome
+{
+    RenameResult result = RenameResult::Unchanged;
+    QString oldName; // the name the file had when the rename began
+
+    RenameEnd end() const;
+};
+
+// Renames one file inside a folder as the rename box asks.
 class LogoRenamer
 {
 public:
-    LogoRenamer(FileService &files, Desktop &desktop);
+    explicit LogoRenamer(FileService &files);
 
     // folder ends in a backslash; the new name is used exactly as typed.
-    RenameEnd rename(const QString &folder, const QString &oldName, const QString &newName) const;
-
-    static QString existsMessage(const QString &oldName);
-    static QString moveFailedMessage(const QString &oldName);
+    RenameOutcome rename(const QString &folder, const QString &oldName,
+                         const QString &newName) const;
 
 private:
-    RenameEnd refuse(const QString &prompt) const;
-
     FileService &m_files;
-    Desktop &m_desktop;
 };
 
 } // namespace bg

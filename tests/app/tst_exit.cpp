@@ -209,13 +209,18 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("diskRefuses");
-        QTest::newRow("not in code page 950") << QStringLiteral("C:\\로고") << false;
-        QTest::newRow("disk refuses") << QStringLiteral("C:\\Logos") << true;
+        QTest::addColumn<QString>("told");
+        QTest::newRow("not in code page 950") << QStringLiteral("C:\\로고") << false
+                                              << "開機路徑無法儲存到設定檔，請改用其它目錄名稱!!";
+        QTest::newRow("disk refuses")
+            << QStringLiteral("C:\\Logos") << true
+            << "開機路徑無法寫入設定檔，請確定設定檔沒有被設為唯讀且磁碟不是寫入保護!!";
     }
     void folderNotWritten()
     {
         QFETCH(QString, folder);
         QFETCH(bool, diskRefuses);
+        QFETCH(QString, told);
         QVERIFY(f->writeLogos("C:\\Old\\", {"o.bmp"}) && f->writeLogos(folder + "\\", {"a.bmp"}));
         start(OldFile, diskRefuses);
         pointAt(folder);
@@ -225,7 +230,7 @@ private slots:
         f->desktop.answer(mb::AnswerYes);
 
         QVERIFY(unload());
-        const Box notSaved{"開機路徑無法儲存到設定檔，請改用其它目錄名稱!!", mb::Critical, "設定錯誤"};
+        const Box notSaved{told, mb::Critical, "設定錯誤"};
         QCOMPARE(f->desktop.boxes, (QList<Box>{question("開機"), notSaved}));
         QVERIFY(f->w().state.folderChanged[0]);
         const QStringList written{value("Start_Path"), value("Start_Checked"),

@@ -135,12 +135,13 @@ private slots:
     // The keys stand in the order they were written, in the layout Windows writes.
     void writeFromScratch()
     {
-        QVERIFY(file->write(QStringLiteral("Start_Path"), QStringLiteral("C:\\開機圖片\\")));
-        QVERIFY(file->write(QStringLiteral("Start_Checked"), SettingsFile::flagWord(true)));
-        QVERIFY(file->write(QStringLiteral("Wait_Checked"), SettingsFile::flagWord(false)));
-        QVERIFY(file->write(QStringLiteral("PopUp"), SettingsFile::flagWord(false)));
-        QVERIFY(file->write(QStringLiteral("Method"), methodWord(ChangeMethod::Big)));
-        QVERIFY(!file->write(QStringLiteral("Shutdown_Path"), QStringLiteral("C:\\\U0001F600\\")));
+        const std::pair<QString, QString> written[] = {
+            {"Start_Path", "C:\\開機圖片\\"}, {"Start_Checked", SettingsFile::flagWord(true)},
+            {"Wait_Checked", SettingsFile::flagWord(false)},
+            {"PopUp", SettingsFile::flagWord(false)}, {"Method", methodWord(ChangeMethod::Big)}};
+        for (const auto &[key, value] : written)
+            QCOMPARE(file->write(key, value), SettingsWrite::Written);
+        QCOMPARE(file->write("Shutdown_Path", "C:\\\U0001F600\\"), SettingsWrite::NotEncodable);
         QCOMPARE(machine->readFile(Ini),
                  B("[SplashwheelSet]\r\nStart_Path=C:\\\xB6\x7D\xBE\xF7\xB9\xCF\xA4\xF9\\\r\n"
                    "Start_Checked=True\r\nWait_Checked=False\r\nPopUp=False\r\nMethod=Big\r\n"));

@@ -1,0 +1,237 @@
+#include "ui/Messages.h"
+
+#include "core/LogoSettings.h"
+#include "ops/LogoApplier.h"
+#include "ops/LogoDropAdder.h"
+#include "ops/RenameRules.h"
+#include "platform/Desktop.h"
+#include "platform/RuntimeError.h"
+
+namespace bg::messages {
+
+namespace {
+
+const QString SettingsErrorTitle = QStringLiteral("設定錯誤");
+const QString AddFailedTitle = QStringLiteral("加入失敗");
+const QString NotFoundText = QStringLiteral("找不到來源檔案。");
+const QString DeniedText = QStringLiteral("沒有檔案的使用權限。");
+
+void critical(Desktop &desktop, const QString &prompt, const QString &title)
+{
+    desktop.messageBox(prompt, mb::Critical, title);
+}
+
+} // namespace
+
+void folderNotFound(Desktop &desktop)
+{
+    critical(desktop, QStringLiteral("找不到您所設定的路徑，請重新指定更換LOGO的檔案路徑!!"),
+             QStringLiteral("路徑錯誤"));
+}
+
+void notAPicture(Desktop &desktop, const QString &entryName)
+{
+    critical(desktop, QStringLiteral("此檔 '") + entryName + QStringLiteral("' 不為所支援的圖形格式！"),
+             entryName);
+}
+
+void tellApply(Desktop &desktop, const ApplyOutcome &outcome, LogoSlot slot,
+               const QString &entryName)
+{
+    const LogoSlotInfo &info = slotInfo(slot);
+    const QString failed = QStringLiteral("更換失敗");
+    switch (outcome.result) {
+    case ApplyResult::Applied:
+        desktop.messageBox(info.applyPhrase + QStringLiteral("的畫面為==>") + entryName,
+                           mb::Information, QStringLiteral("更換成功"));
+        return;
+    case ApplyResult::NoEntry:
+        desktop.messageBox(QStringLiteral("請先在清單中點選要更換的LOGO!!"), mb::Information,
+                           failed);
+        return;
+    case ApplyResult::SameFile:
+        desktop.messageBox(info.targetName + QStringLiteral(" 不需要再更換成本身!!"),
+                           mb::Information, failed);
+        return;
+    case ApplyResult::SourceMissing:
+        critical(desktop,
+                 QStringLiteral("在目前的目錄中找不到 ") + entryName +
+                     QStringLiteral("，請重新整理清單後再試!!"),
+                 failed);
+        return;
+    case ApplyResult::CopyFailed:
+        critical(desktop,
+                 QStringLiteral("無法將 ") + entryName +
+                     QStringLiteral(" 備份到 Showed 目錄，原本的畫面沒有改變。"),
+                 failed);
+        return;
+    case ApplyResult::ReplaceFailed:
+        critical(desktop,
+                 QStringLiteral("無法更換 ") + info.targetName +
+                     QStringLiteral("，原本的畫面沒有改變。"),
+                 failed);
+        return;
+    }
+}
+
+bool confirmDelete(Desktop &desktop, const QString &name)
+{
+    return desktop.messageBox(QStringLiteral("確定要將 '") + name + QStringLiteral("' 刪除嗎？"),
+                              mb::InfoYesNo, QStringLiteral("確認刪除檔案"))
+           == mb::AnswerYes;
+}
+
+void deleteFailed(Desktop &desktop, const QString &name)
+{
+    critical(desktop,
+             QStringLiteral("無法刪除 ") + name +
+                 QStringLiteral(": 存取被拒絕。\r\n\r\n請確定磁碟仍有可用空間且不是寫入保護，"
+                                "\r\n以及該檔案目前不是使用中。"),
+             QStringLiteral("刪除檔案發生錯誤"));
+}
+
+void tellRename(Desktop &desktop, const RenameOutcome &outcome)
+{
+    const QString title = QStringLiteral("更換檔名發生錯誤");
+    const QString cannot = QStringLiteral("無法重新命名 ") + outcome.oldName;
+    switch (outcome.result) {
+    case RenameResult::Unchanged:
+    case RenameResult::Moved:
+        return;
+    case RenameResult::EmptyName:
+        critical(desktop, QStringLiteral("您必須輸入檔名!!"), QStringLiteral("重新命名"));
+        return;
+    case RenameResult::Exists:
+        critical(desktop,
+                 cannot + QStringLiteral(": 您指定名稱的檔案已經存在。請指定其它檔案。"), title);
+        return;
+    case RenameResult::BadName:
+    case RenameResult::MoveFailed:
+        critical(desktop,
+                 cannot +
+                     QStringLiteral(": 磁碟為寫入保護。\r\n\r\n請移除寫入保護的狀態或改用其它磁碟。"),
+                 title);
+        return;
+    }
+}
+
+bool askReplace(Desktop &desktop, const QString &fileName)
+{
+    return desktop.messageBox(QStringLiteral("'") + fileName +
+                                  QStringLiteral("' 檔案已經存在，是否要覆蓋此檔？"),
+                              mb::QuestionYesNo, QStringLiteral("確認取代檔案"))
+           == mb::AnswerYes;
+}
+
+void tellDrop(Desktop &desktop, const DropOutcome &outcome)
+{
+    if (outcome.error != rt::Ok)
+        addFailed(desktop, outcome.error);
+}
+
+void addFailed(Desktop &desktop, int error)
+{
+    switch (error) {
+    case rt::FileNotFound:
+        critical(desktop, NotFoundText, AddFailedTitle);
+        return;
+    case rt::PermissionDenied:
+        critical(desktop, DeniedText, AddFailedTitle);
+        return;
+    default:
+        critical(desktop, QStringLiteral("程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！"),
+                 QStringLiteral("錯誤編號") + QString::number(error));
+        return;
+    }
+}
+
+void registrationFailed(Desktop &desktop)
+{
+    critical(desktop, QStringLiteral("無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。"),
+             QStringLiteral("開機啟動"));
+}
+
+void readmeNotFound(Desktop &desktop)
+{
+    critical(desktop, QStringLiteral("Readme.htm 檔案找不到，請自行尋找檔案!!"),
+             QStringLiteral("檔案找不到"));
+}
+
+int askSaveFolder(Desktop &desktop, LogoSlot slot)
+{
+    return desktop.messageBox(slotInfo(slot).slotWord +
+                                  QStringLiteral("路徑已改變，儲存剛剛的設定？"),
+                              mb::ExclamationYesNoCancel, QStringLiteral("Bootgallery"));
+}
+
+void folderWithoutLogos(Desktop &desktop)
+{
+    critical(desktop, QStringLiteral("您所設定的目錄並沒有任何LOGO可供更換，請重新設定!!"),
+             SettingsErrorTitle);
+}
+
+void folderIsDriveRoot(Desktop &desktop)
+{
+    critical(desktop, QStringLiteral("此目錄沒有足夠的LOGO可供更換，請重新指定目錄!!"),
+             SettingsErrorTitle);
+}
+
+void folderNotSaved(Desktop &desktop, LogoSlot slot, SettingsWrite reason)
+{
+    const QString &slotWord = slotInfo(slot).slotWord;
+    switch (reason) {
+    case SettingsWrite::Written:
+        return;
+    case SettingsWrite::NotEncodable:
+        critical(desktop, slotWord + QStringLiteral("路徑無法儲存到設定檔，請改用其它目錄名稱!!"),
+                 SettingsErrorTitle);
+        return;
+    case SettingsWrite::Refused:
+        critical(desktop,
+                 slotWord + QStringLiteral("路徑無法寫入設定檔，請確定設定檔沒有被設為唯讀且"
+                                           "磁碟不是寫入保護!!"),
+                 SettingsErrorTitle);
+        return;
+    }
+}
+
+void optionsNotSaved(Desktop &desktop)
+{
+    critical(desktop, QStringLiteral("部分設定無法寫入設定檔，這些設定沒有儲存!!"),
+             SettingsErrorTitle);
+}
+
+void startupFolderNotFound(Desktop &desktop)
+{
+    critical(desktop,
+             QStringLiteral("找不到您所設定的開機畫面路徑，請重新指定更換LOGO的檔案路徑!!"),
+             QStringLiteral("路徑錯誤"));
+}
+
+void sourceUnreadable(Desktop &desktop, int error)
+{
+    critical(desktop, error == rt::PermissionDenied ? DeniedText : NotFoundText, AddFailedTitle);
+}
+
+void notALogoToAdd(Desktop &desktop, const QString &fileName, const QString &folder)
+{
+    critical(desktop,
+             QStringLiteral("'") + fileName + QStringLiteral("' 不是一個 LOGO，所以無法加入至 ") +
+                 folder,
+             AddFailedTitle);
+}
+
+void added(Desktop &desktop, const QString &fileName, const QString &folder)
+{
+    desktop.messageBox(QStringLiteral("已成功的將 '") + fileName + QStringLiteral("' 加入 ") +
+                           folder,
+                       mb::Information, QStringLiteral("加入完成"));
+}
+
+void notALogoToPreview(Desktop &desktop, const QString &fileName)
+{
+    critical(desktop, QStringLiteral("'") + fileName + QStringLiteral("' 不是一個 LOGO，所以無法預覽。"),
+             QStringLiteral("預覽錯誤"));
+}
+
+} // namespace bg::messages

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/LogoSlot.h"
+
+#include <QString>
+
+namespace bg {
+
+class Desktop;
+enum class SettingsWrite;
+struct ApplyOutcome;
+struct DropOutcome;
+struct RenameOutcome;
+
+// Every message box the program shows, with its text, style and title. Operations report what
+// happened; these functions tell the user. Functions named tell... show nothing for an outcome
+// that needs no word; questions return the answer.
+namespace messages {
+
+// --- The shown folder and its list ---
+// The typed or chosen folder does not exist.
+void folderNotFound(Desktop &desktop);
+// A list entry that does not load as a picture was chosen.
+void notAPicture(Desktop &desktop, const QString &entryName);
+
+// --- Applying a logo to a slot ---
+// The success message, or why the slot keeps its logo.
+void tellApply(Desktop &desktop, const ApplyOutcome &outcome, LogoSlot slot,
+               const QString &entryName);
+
+// --- Deleting a logo ---
+// True when the user answers Yes.
+bool confirmDelete(Desktop &desktop, const QString &name);
+void deleteFailed(Desktop &desktop, const QString &name);
+
+// --- Renaming a logo ---
+// Why the file keeps its name, or that a name must be typed; nothing otherwise.
+void tellRename(Desktop &desktop, const RenameOutcome &outcome);
+
+// --- Adding pictures (dropped ones, and the add mode of the command line) ---
+// Whether a file of this name in the logo folder is replaced; true when the user answers Yes.
+bool askReplace(Desktop &desktop, const QString &fileName);
+// The error that ended a drop; nothing when the drop ran to its end.
+void tellDrop(Desktop &desktop, const DropOutcome &outcome);
+// A picture could not be copied into the logo folder: the run-time error's own text.
+void addFailed(Desktop &desktop, int error);
+
+// --- Start at boot ---
+void registrationFailed(Desktop &desktop);
+
+// --- Help ---
+void readmeNotFound(Desktop &desktop);
+
+// --- Closing the main window ---
+// The slot's folder was changed: Yes saves it, No keeps the old one, Cancel keeps the window.
+// Returns the answer number.
+int askSaveFolder(Desktop &desktop, LogoSlot slot);
+void folderWithoutLogos(Desktop &desktop);
+void folderIsDriveRoot(Desktop &desktop);
+// The slot's folder did not reach the settings file, for the reason given.
+void folderNotSaved(Desktop &desktop, LogoSlot slot, SettingsWrite reason);
+void optionsNotSaved(Desktop &desktop);
+
+// --- A start with arguments ---
+// The Startup slot has no folder, or its folder is missing.
+void startupFolderNotFound(Desktop &desktop);
+// The picture to add could not be looked at: access denied has its own text, anything else
+// counts as a missing file.
+void sourceUnreadable(Desktop &desktop, int error);
+void notALogoToAdd(Desktop &desktop, const QString &fileName, const QString &folder);
+void added(Desktop &desktop, const QString &fileName, const QString &folder);
+void notALogoToPreview(Desktop &desktop, const QString &fileName);
+
+} // namespace messages
+} // namespace bg
