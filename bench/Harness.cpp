@@ -1,7 +1,8 @@
 #include "Harness.h"
 
-#include "ui/FrmLogo.h"
+#include "app/StartupSequence.h"
 #include "ui/LogoList.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWindow>
 
@@ -136,45 +139,45 @@ WindowRig::WindowRig(BenchPrefix &prefix)
 
 WindowRig::~WindowRig() = default;
 
-bg::FrmLogo &WindowRig::create()
-{
-    if (!m_window)
-        m_window = std::make_unique<bg::FrmLogo>(m_services);
-    return *m_window;
-}
-
 bool WindowRig::loadAndShow(int timeoutMs)
 {
-    bg::FrmLogo &w = create();
+    const bg::StartDecision decision = bg::decideStart(m_services);
+    if (!decision.openWindow)
+        return false;
+    m_window = std::make_unique<bg::MainWindow>(m_services, decision.state);
+    bg::MainWindow &w = *m_window;
     PaintWatch watch;
     w.installEventFilter(&watch);
-    const bg::LoadOutcome outcome = w.Form_Load();
-    if (!outcome.showWindow) {
-        w.removeEventFilter(&watch);
-        return false;
-    }
+    w.open();
     w.show();
     QElapsedTimer clock;
     clock.start();
-    while (!(w.windowHandle() && w.windowHandle()->isExposed() && watch.painted)
+    while (!(w.windowHandle() && w.windowHandle()->isExposed() && watch.painted && !w.isScanning())
            && clock.elapsed() < timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     w.removeEventFilter(&watch);
-    return watch.painted;
+    return watch.painted && !w.isScanning();
 }
 
 qint64 WindowRig::scan(const QString &windowsFolder)
 {
+    auto *path = m_window->findChild<QLineEdit *>(QStringLiteral("txtPath"));
+    QEventLoop loop;
+    QObject::connect(m_window.get(), &bg::MainWindow::scanFinished, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
-    m_window->rescan(windowsFolder, false);
+    path->setText(windowsFolder);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(path, &press);
+    if (m_window->isScanning())
+        loop.exec();
     return clock.nsecsElapsed();
 }
 
 QStringList WindowRig::entries()
 {
     QStringList out;
-    bg::LogoList *list = m_window->lstSys;
+    auto *list = m_window->findChild<bg::LogoList *>(QStringLiteral("lstSys"));
     const int n = list->entryCount();
     out.reserve(n);
     for (int i = 0; i < n; ++i)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Services.h"
+#include "platform/Services.h"
 #include "platform/Desktop.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
@@ -14,7 +14,7 @@
 #include <memory>
 
 namespace bg {
-class FrmLogo;
+class MainWindow;
 }
 
 namespace bgbench {
@@ -58,14 +58,14 @@ public:
     explicit WindowRig(BenchPrefix &prefix);
     ~WindowRig();
 
-    bg::FrmLogo &create();
-    bg::FrmLogo &window() { return *m_window; }
+    bg::MainWindow &window() { return *m_window; }
     QuietDesktop &desktop() { return m_desktop; }
-    // Form_Load, show, and wait until the window is exposed and painted once. False when it
-    // did not come up within timeoutMs.
+    // The program's start-up, show, and wait until the window is exposed, painted once and
+    // done with the Startup folder's scan. False when it did not come up within timeoutMs.
     bool loadAndShow(int timeoutMs = 10000);
 
-    // The window's scan of a folder, exactly as every re-scan runs it. Returns nanoseconds.
+    // The window's scan of a folder, as a folder typed into the path box and Enter start it,
+    // until the scan has ended (the event loop runs meanwhile). Returns nanoseconds.
     qint64 scan(const QString &windowsFolder);
     // The list's entries, in order.
     QStringList entries();
@@ -74,7 +74,7 @@ private:
     QuietDesktop m_desktop;
     bg::PictureLoader m_pictures;
     bg::Services m_services;
-    std::unique_ptr<bg::FrmLogo> m_window;
+    std::unique_ptr<bg::MainWindow> m_window;
 };
 
 // Timestamps the event loop's turns while a piece of work runs: a 0 ms timer fires on every

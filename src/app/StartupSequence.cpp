@@ -1,7 +1,7 @@
 #include "app/StartupSequence.h"
 
 #include "app/CommandLineModes.h"
-#include "app/Services.h"
+#include "platform/Services.h"
 #include "core/LogoSettings.h"
 #include "core/LogoTests.h"
 #include "platform/Prefix.h"

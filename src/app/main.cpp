@@ -1,12 +1,13 @@
 #include "app/CommandLine.h"
-#include "app/Services.h"
+#include "app/StartupSequence.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
 #include "platform/Prefix.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtTranslations.h"
+#include "platform/Services.h"
 #include "platform/SingleInstance.h"
-#include "ui/FrmLogo.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,10 +44,11 @@ int main(int argc, char *argv[])
                           bg::commandText(prefix, arguments, QDir::currentPath()),
                           false};
 
-    bg::FrmLogo window(services);
-    const bg::LoadOutcome outcome = window.Form_Load();
-    if (!outcome.showWindow)
-        return outcome.exitCode;
+    const bg::StartDecision decision = bg::decideStart(services);
+    if (!decision.openWindow)
+        return decision.exitCode;
+    bg::MainWindow window(services, decision.state);
+    window.open();
     window.show();
     return app.exec();
 }

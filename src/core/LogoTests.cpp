@@ -33,10 +33,7 @@ LogoTester::LogoTester(FileService &files, const PictureLoader &pictures)
 
 bool LogoTester::testHostPath(const QString &hostPath) const
 {
-    const bool logo = !hostPath.isEmpty() && m_pictures.hasExactSize(hostPath, QSize(320, 400));
-    if (m_pump)
-        m_pump();
-    return logo;
+    return !hostPath.isEmpty() && m_pictures.hasExactSize(hostPath, QSize(320, 400));
 }
 
 bool LogoTester::IsLogoFile(const QString &windowsPath) const

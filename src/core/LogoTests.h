@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 namespace bg {
 
@@ -19,20 +18,12 @@ QString ExtractFileName(const QString &path);
 // The Start menu's Startup folder, without a trailing backslash; empty when there is none.
 QString GetSpecialFolderPath(const Prefix &prefix);
 
-// The picture test: the file loads completely and measures 320 x 400 pixels. After each look at
-// a file, pending window events are processed once through the hook the window supplies.
+// The picture test: the file loads completely and measures 320 x 400 pixels. Safe to call from
+// any thread, as the file service and the picture loader it uses are.
 class LogoTester
 {
 public:
     LogoTester(FileService &files, const PictureLoader &pictures);
-
-    void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
-    // Lets pending window events run once, as each picture test does.
-    void pumpEvents() const
-    {
-        if (m_pump)
-            m_pump();
-    }
 
     bool IsLogoFile(const QString &windowsPath) const;
     // The same test on a file of a folder listing, without resolving its path again.
@@ -43,7 +34,6 @@ private:
 
     FileService &m_files;
     const PictureLoader &m_pictures;
-    std::function<void()> m_pump;
 };
 
 } // namespace bg

@@ -9,7 +9,6 @@
 #include "platform/RuntimeError.h"
 #include "platform/TempFile.h"
 
-#include <QElapsedTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -89,12 +88,6 @@ bool HostFileService::fileExists(const QString &path)
 
 int HostFileService::listFiles(const QString &folder, std::vector<FolderFile> &out)
 {
-    return listFilesPaced(folder, out, {});
-}
-
-int HostFileService::listFilesPaced(const QString &folder, std::vector<FolderFile> &out,
-                                    const std::function<void()> &pace)
-{
     out.clear();
     const auto host = m_prefix.toHost(folder);
     if (!host)
@@ -108,24 +101,9 @@ int HostFileService::listFilesPaced(const QString &folder, std::vector<FolderFil
         windowsFolder += u'\\';
     const QString hostFolder = host->endsWith(u'/') ? *host : *host + u'/';
 
-    // Each entry costs a stat; the clock is looked at every few dozen entries.
-    constexpr int PaceCheckEntries = 64;
-    constexpr qint64 PaceMs = 8;
-    QElapsedTimer sincePace;
-    if (pace)
-        sincePace.start();
-    int uncheckedEntries = 0;
-
     QString name;
     struct stat st;
     for (;;) {
-        if (pace && ++uncheckedEntries == PaceCheckEntries) {
-            uncheckedEntries = 0;
-            if (sincePace.hasExpired(PaceMs)) {
-                pace();
-                sincePace.start();
-            }
-        }
         errno = 0;
         const dirent *e = ::readdir(d);
         if (!e)

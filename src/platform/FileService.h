@@ -33,14 +33,6 @@ public:
     // The regular files directly inside a folder, in the order the disk yields them. FIFOs,
     // sockets, devices, dangling links and folders are not files of the folder.
     virtual int listFiles(const QString &folder, std::vector<FolderFile> &out) = 0;
-    // The same listing for a caller that keeps a window responsive: pace() is called every few
-    // milliseconds while a large folder is read. The default lists in one go.
-    virtual int listFilesPaced(const QString &folder, std::vector<FolderFile> &out,
-                               const std::function<void()> &pace)
-    {
-        (void)pace;
-        return listFiles(folder, out);
-    }
     virtual int countSubFolders(const QString &folder, int &count) = 0;
 
     // Creates one folder; an existing one gives 58.
@@ -89,8 +81,6 @@ public:
     bool folderExists(const QString &path) override;
     bool fileExists(const QString &path) override;
     int listFiles(const QString &folder, std::vector<FolderFile> &out) override;
-    int listFilesPaced(const QString &folder, std::vector<FolderFile> &out,
-                       const std::function<void()> &pace) override;
     int countSubFolders(const QString &folder, int &count) override;
     int createFolder(const QString &path) override;
     int copyFile(const QString &source, const QString &destination, bool overwrite) override;

@@ -2,6 +2,8 @@
 
 #include "ui/LogoListModel.h"
 
+#include "ops/LogoDropAdder.h"
+
 #include <QDragEnterEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -206,29 +208,40 @@ void LogoList::mouseReleaseEvent(QMouseEvent *event)
     emit mouseUp(event->button(), event->position().toPoint());
 }
 
-void LogoList::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+void LogoList::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
-    QListView::currentChanged(current, previous);
-    if (!m_settingIndex && current.isValid() && current != previous)
+    QListView::selectionChanged(selected, deselected);
+    // The selection, not the current index, says which entry is chosen: a mouse press moves
+    // the current index before it selects.
+    if (!m_settingIndex && !selected.isEmpty())
         emit entryChosen();
 }
 
 void LogoList::dragEnterEvent(QDragEnterEvent *event)
 {
-    event->ignore();
-    emit filesDragEnter(event);
+    if (holdsFileList(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void LogoList::dragMoveEvent(QDragMoveEvent *event)
 {
-    event->ignore();
-    emit filesDragMove(event);
+    if (holdsFileList(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void LogoList::dropEvent(QDropEvent *event)
 {
-    event->ignore();
-    emit filesDropped(event);
+    if (!holdsFileList(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(event->mimeData());
 }
 
 } // namespace bg

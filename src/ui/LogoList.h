@@ -3,15 +3,20 @@
 #include <QListView>
 #include <QTimer>
 
+#include <QMimeData>
+
 #include <vector>
 
 namespace bg {
 
 class LogoListModel;
 
+
 // The logo list: a sorted, single-selection list box with the list-box operations the window
 // uses (current index, top index, item from point, horizontal extent). Names added during a
 // scan are merged in batches, a frame apart for short lists and further apart for long ones.
+// entryChosen() is raised whenever another entry becomes the selected one, by the mouse, the
+// keyboard or the program; it accepts drops of local files and reports them.
 class LogoList : public QListView
 {
     Q_OBJECT
@@ -54,9 +59,8 @@ signals:
     void entryDoubleClicked();
     void mouseUp(Qt::MouseButton button, QPoint clientPos);
     void scrolled();
-    void filesDragEnter(QDragEnterEvent *event);
-    void filesDragMove(QDragMoveEvent *event);
-    void filesDropped(QDropEvent *event);
+    // Files dropped from another program: data holds a list of local files.
+    void filesDropped(const QMimeData *data);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -65,7 +69,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
     void changeEvent(QEvent *event) override;
 
 private:

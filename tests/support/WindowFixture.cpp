@@ -1,10 +1,18 @@
 #include "support/WindowFixture.h"
 
+#include "app/StartupSequence.h"
 #include "platform/PrivateProfile.h"
 #include "support/PictureFactory.h"
+#include "ui/ImageBox.h"
 #include "ui/LogoList.h"
 
+#include <QApplication>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 namespace bg::test {
 
@@ -16,6 +24,7 @@ WindowFixture::WindowFixture(const QString &commandText, const QString &programF
 
 WindowFixture::~WindowFixture()
 {
+    releaseScans();
     window.reset();
 }
 
@@ -27,17 +36,151 @@ FaultInjectingFileService &WindowFixture::injectFaults()
     return *faults;
 }
 
-FrmLogo &WindowFixture::create()
+int WindowFixture::start()
 {
-    if (!window)
-        window = std::make_unique<FrmLogo>(*services);
-    return *window;
+    const StartDecision decision = decideStart(*services);
+    if (!decision.openWindow)
+        return decision.exitCode;
+    window = std::make_unique<MainWindow>(*services, decision.state);
+    window->open();
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get()))
+        QTest::qFail("the main window did not become active", __FILE__, __LINE__);
+    waitForScan();
+    return -1;
 }
 
-LoadOutcome WindowFixture::load()
+QAbstractItemView *WindowFixture::list() const
 {
-    create();
-    return window->Form_Load();
+    return find<QAbstractItemView>("lstSys");
+}
+
+QWidget *WindowFixture::listViewport() const
+{
+    return list()->viewport();
+}
+
+bool WindowFixture::waitForScan()
+{
+    return QTest::qWaitFor([this] { return !window || !window->isScanning(); }, 5000);
+}
+
+void WindowFixture::holdScans()
+{
+    if (!faults) {
+        QTest::qFail("holding scans needs injectFaults()", __FILE__, __LINE__);
+        return;
+    }
+    scanGate = std::make_shared<QSemaphore>(0);
+    faults->setAfterListing([gate = scanGate](const QString &) { gate->acquire(); });
+}
+
+void WindowFixture::releaseScans()
+{
+    if (!scanGate)
+        return;
+    faults->setAfterListing(nullptr);
+    scanGate->release(1 << 20);
+    scanGate.reset();
+}
+
+void WindowFixture::clickTab(LogoSlot slot)
+{
+    static const char *const names[] = {"lblStartup", "lblWait", "lblShutdown"};
+    QTest::mouseClick(find(names[index(slot)]), Qt::LeftButton);
+}
+
+void WindowFixture::clickRow(int row, Qt::MouseButton button)
+{
+    QAbstractItemView *view = list();
+    const QModelIndex entry = view->model()->index(row, 0);
+    view->scrollTo(entry);
+    QTest::mouseClick(view->viewport(), button, {}, view->visualRect(entry).center());
+}
+
+void WindowFixture::doubleClickRow(int row)
+{
+    QAbstractItemView *view = list();
+    const QModelIndex entry = view->model()->index(row, 0);
+    view->scrollTo(entry);
+    const QPoint at = view->visualRect(entry).center();
+    // A double click is a press, a release and the double-click press, as the platform sends.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+void WindowFixture::typePath(const QString &text)
+{
+    auto *path = find<QLineEdit>("txtPath");
+    QTest::mouseClick(path, Qt::LeftButton);
+    path->selectAll();
+    QTest::keyClick(path, Qt::Key_Delete);
+    QTest::keyClicks(path, text);
+    QTest::keyClick(path, Qt::Key_Return);
+}
+
+void WindowFixture::chooseMenu(QChar menuKey, QChar itemKey)
+{
+    // The offscreen platform has no window manager to give the window back its activation
+    // when a menu has closed; on a desktop the window is active again.
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get()))
+        QTest::qFail("the main window is not active", __FILE__, __LINE__);
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : window.get(), menuKey.toLatin1(), Qt::AltModifier);
+    QMenu *menu = nullptr;
+    (void)QTest::qWaitFor([&menu] {
+        menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        return menu != nullptr;
+    }, 2000);
+    if (!menu) {
+        QTest::qFail("the menu did not open", __FILE__, __LINE__);
+        return;
+    }
+    QTest::keyClick(menu, itemKey.toLatin1());
+}
+
+namespace {
+bool sendDrop(QWidget *target, const QMimeData &data)
+{
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    if (!move.isAccepted())
+        return false;
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+} // namespace
+
+bool WindowFixture::dropOnList(const QStringList &hostPaths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &path : hostPaths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    return sendDrop(listViewport(), data);
+}
+
+bool WindowFixture::dragPreviewTo(LogoSlot slot)
+{
+    static const char *const names[] = {"imgStartup", "imgWait", "imgShutdown"};
+    auto *preview = find<ImageBox>("imgOutput");
+    // Moving over the preview arms its drag, which only a shown picture can start.
+    QTest::mouseMove(preview, QPoint(10, 10));
+    if (!preview->autoDrag())
+        return false;
+    const std::unique_ptr<QMimeData> data(preview->dragData());
+    return sendDrop(find(names[index(slot)]), *data);
 }
 
 void WindowFixture::writeSettings(const QString &text)
@@ -79,11 +222,25 @@ QStringList WindowFixture::entries() const
     QStringList out;
     if (!window)
         return out;
-    LogoList *list = window->lstSys;
-    const int n = list->entryCount();
+    auto *logoList = find<LogoList>("lstSys");
+    const int n = logoList->entryCount();
     for (int i = 0; i < n; ++i)
-        out.append(list->entryText(i));
+        out.append(logoList->entryText(i));
     return out;
+}
+
+QString WindowFixture::selectedEntry() const
+{
+    return window ? find<LogoList>("lstSys")->currentText() : QString();
+}
+
+QStringList WindowFixture::takeBoxTitles()
+{
+    QStringList titles;
+    for (const ScriptedDesktop::Box &box : desktop.boxes)
+        titles.append(box.title);
+    desktop.boxes.clear();
+    return titles;
 }
 
 } // namespace bg::test

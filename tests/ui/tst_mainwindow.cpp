@@ -1,49 +1,32 @@
-// The main window's layout, menus and window-level behaviour.
+// The main window used with the mouse and the keyboard: choosing entries, the slot tabs, the
+// check boxes, the right-click menu, the keys and menus of the window, and scans under way.
 #include "support/WindowFixture.h"
-#include "ui/FrmLogo.h"
 #include "ui/ImageBox.h"
-#include "ui/LogoList.h"
 #include "ui/TabLabel.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace bg;
 using namespace bg::test;
 
 namespace {
-// Logos in C:\A\, the start-up folder; loads and, if asked, shows the window.
-bool openFolderA(WindowFixture &f, const QStringList &names, bool show = true)
-{
-    if (!f.writeLogos("C:\\A\\", names))
-        return false;
-    f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\A\\\n");
-    f.load();
-    if (show)
-        f.w().show();
-    return !show || QTest::qWaitForWindowExposed(&f.w());
-}
+const QStringList FiveLogos{"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"};
 
-// Every menu item below the bar as "path caption shortcut" ("path -" for a separator).
-void describeMenu(QMenu *menu, const QString &path, QStringList &out)
+// Logos in C:\A\ (the Startup folder) and C:\B\ (the Wait folder), the window open on C:\A\.
+void openOn(WindowFixture &f, const QStringList &names, const QString &more = {})
 {
-    const QList<QAction *> actions = menu->actions();
-    for (int i = 0; i < actions.size(); ++i) {
-        QAction *a = actions[i];
-        const QString at = path + '/' + QString::number(i);
-        out.append(a->isSeparator() ? at + " -" : at + ' ' + a->text() + ' ' + a->shortcut().toString());
-        if (!a->isEnabled() || a->isChecked())
-            out.append(at + " enabled or checked wrongly");
-        if (a->menu())
-            describeMenu(a->menu(), at, out);
-    }
+    QVERIFY(f.writeLogos("C:\\A\\", names));
+    QVERIFY(f.writeLogos("C:\\B\\", {"wait1.bmp", "wait2.bmp"}));
+    f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\A\\\nWait_Path=C:\\B\\\n" + more);
+    QCOMPARE(f.start(), -1);
 }
 } // namespace
 
@@ -52,231 +35,187 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void controlsAtTheirPlaces_data()
+    void clickChoosesAnyEntry_data()
     {
-        QTest::addColumn<QRect>("twips");
-        const std::pair<const char *, QRect> rows[] = {
-            {"lstSys", {45, 0, 1695, 2580}},         {"imgOutput", {1830, 0, 3465, 2580}},
-            {"lblStartup", {45, 2640, 1695, 240}},   {"lblWait", {1830, 2640, 1695, 240}},
-            {"lblShutdown", {3615, 2640, 1695, 240}}, {"chkStartup", {60, 2670, 180, 180}},
-            {"chkWait", {1850, 2670, 180, 180}},     {"chkShutdown", {3635, 2670, 180, 180}},
-            {"imgStartup", {45, 2880, 1695, 1245}},  {"imgWait", {1830, 2880, 1695, 1245}},
-            {"imgShutdown", {3615, 2880, 1695, 1245}}, {"txtPath", {510, 4200, 4370, 270}},
-            {"cmdBrowser", {4900, 4200, 390, 270}},  {"txtRename", {4800, 4500, 495, 270}},
-            {"fraSetup", {60, 4530, 5250, 615}},     {"optYes", {320, 240, 1935, 255}},
-            {"optNo", {2620, 240, 2205, 255}},       {"cmdRestore", {120, 5250, 5130, 300}},
-            {"lblUpBar", {0, 5640, 5295, 105}},      {"lblUnderBar", {0, 5640, 5295, 105}}};
-        for (const auto &[name, rect] : rows)
-            QTest::newRow(name) << rect;
+        QTest::addColumn<int>("row");
+        for (int row : {1, 2, 4, 0})
+            QTest::addRow("row %d", row) << row;
     }
-    void controlsAtTheirPlaces()
+    void clickChoosesAnyEntry()
     {
-        QFETCH(QRect, twips);
+        QFETCH(int, row);
         WindowFixture f;
-        FrmLogo &w = f.create();
-        const QString name = QTest::currentDataTag();
-        const TwipRect design = w.designRect(name);
-        QCOMPARE(QRect(design.left, design.top, design.width, design.height), twips);
-        auto *widget = w.findChild<QWidget *>(name);
-        QVERIFY(widget);
-        // Converted with the screen's own factors.
-        const Twips &t = w.twips();
-        QCOMPARE(widget->geometry(), t.toPixels(design));
-        QCOMPARE(widget->x(), qRound(twips.x() / t.perPixelX()));
+        openOn(f, FiveLogos);
+        f.clickRow(row);
+        QCOMPARE(f.selectedEntry(), FiveLogos[row]);
+        auto *preview = f.find<ImageBox>("imgOutput");
+        QVERIFY(preview->hasPicture());
+        QCOMPARE(preview->toolTip(), FiveLogos[row]);
+        QCOMPARE(f.desktop.boxes.size(), 0);
     }
 
-    void windowSettings()
+    void keysMoveTheChoice()
     {
         WindowFixture f;
-        FrmLogo &w = f.create();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Bootgallery v4.0"));
-        const Twips &t = w.twips();
-        QCOMPARE(w.centralWidget()->size(), QSize(t.toPixelsX(5340), t.toPixelsY(5745)));
-        QCOMPARE(w.minimumSize(), w.maximumSize()); // fixed size
-        QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-        for (QWidget *green : {static_cast<QWidget *>(w.lstSys), static_cast<QWidget *>(w.txtPath)})
-            QCOMPARE(green->palette().color(QPalette::Base), QColor(192, 255, 192));
-        QVERIFY(w.txtPath->font().bold());
-        const std::pair<QWidget *, const char *> tips[] = {
-            {w.txtPath, "可自行設定LOGO所放置的目錄"}, {w.cmdBrowser, "瀏覽資料夾"},
-            {w.cmdRestore, "按下此鈕可還原在此目錄更換過的LOGO"}, {w.lblUpBar, "檔案篩選處理進度"},
-            {w.optNo, "更換圖片後不提示任何訊息"}, {w.imgStartup, "LOGO.SYS"},
-            {w.imgWait, "LOGOW.SYS"}, {w.imgShutdown, "LOGOS.SYS"}};
-        for (const auto &[widget, tip] : tips)
-            QCOMPARE(widget->toolTip(), QString::fromUtf8(tip));
-        QCOMPARE(w.optYes->text(), QStringLiteral("提示LOGO訊息視窗"));
-        QCOMPARE(w.fraSetup->title(), QStringLiteral("設定"));
-        QVERIFY(!w.windowIcon().isNull() && !w.cmdRestore->icon().isNull() && !w.cmdBrowser->icon().isNull());
-        QVERIFY(w.txtRename->isHidden() && w.imgMenubmp->isHidden());
-    }
-
-    void stackingAndTabOrder()
-    {
-        WindowFixture f;
-        FrmLogo &w = f.create();
-        const QObjectList kids = w.centralWidget()->children();
-        auto z = [&](QWidget *widget) { return kids.indexOf(widget); };
-        // Later children are drawn over earlier ones.
-        QVERIFY(z(w.txtRename) > z(w.lstSys));
-        QVERIFY(z(w.chkStartup) > z(w.lblStartup));
-        QVERIFY(z(w.lblUpBar) > z(w.lblUnderBar));
-        QList<QWidget *> cycle;
-        for (QWidget *widget = w.txtPath; cycle.size() < 10;) {
-            cycle.append(widget);
-            do
-                widget = widget->nextInFocusChain();
-            while (widget->focusPolicy() == Qt::NoFocus || widget->isHidden() || widget == w.txtRename);
+        QStringList names;
+        for (int i = 0; i < 40; ++i)
+            names.append(QStringLiteral("logo%1.bmp").arg(i, 2, 10, QLatin1Char('0')));
+        openOn(f, names);
+        QAbstractItemView *list = f.list();
+        list->setFocus();
+        auto *preview = f.find<ImageBox>("imgOutput");
+        const struct { Qt::Key key; QString expected; } steps[] = {
+            {Qt::Key_Down, "logo01.bmp"}, {Qt::Key_End, "logo39.bmp"}, {Qt::Key_Up, "logo38.bmp"},
+            {Qt::Key_Home, "logo00.bmp"}};
+        for (const auto &step : steps) {
+            QTest::keyClick(list, step.key);
+            QCOMPARE(f.selectedEntry(), step.expected);
+            QCOMPARE(preview->toolTip(), step.expected);
         }
-        const QList<QWidget *> expected{w.txtPath, w.optNo,      w.optYes,     w.cmdRestore, w.lstSys,
-                                        w.cmdBrowser, w.chkStartup, w.chkWait, w.chkShutdown};
-        QCOMPARE(cycle.mid(0, expected.size()), expected);
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QVERIFY(f.selectedEntry() > QStringLiteral("logo05.bmp"));
+        QCOMPARE(preview->toolTip(), f.selectedEntry());
+        QCOMPARE(f.desktop.boxes.size(), 0);
     }
 
-    void menuBar()
+    void tabClickShowsTheSlotsFolder()
     {
         WindowFixture f;
-        FrmLogo &w = f.create();
-        QStringList captions, items;
-        const QList<QAction *> top = w.menuBar()->actions();
-        for (int i = 0; i < top.size(); ++i) {
-            captions.append(top[i]->text());
-            QVERIFY(top[i]->menu());
-            describeMenu(top[i]->menu(), QString::number(i), items);
-        }
-        QCOMPARE(captions, (QStringList{"檔案(&F)", "編輯(&E)", "開機啟動(&S)", "更換方式(&M)", "說明(&H)"}));
-        QCOMPARE(items, (QStringList{
-            "0/0 重新整理(&R) F5", "0/1 -", "0/2 關閉(&C) Ctrl+X", "1/0 重新命名(&M) F2", "1/1 刪除(&D) ",
-            "2/0 開啟(&Y) ", "2/1 關閉(&N) ", "3/0 字母小到大(&L) ", "3/1 字母大到小(&B) ", "3/2 隨機(&R) ",
-            "4/0 讀我檔案(&R) F1", "4/1 -", "4/2 下載開關機 LOGO(&W) ", "4/2/0 Harborview(&K) ",
-            "4/2/1 Pixelbarn(&S) ", "4/2/2 &Inkmeadow ", "4/3 -", "4/4 關於 Splashwheel(&A) "}));
-        QVERIFY(f.load().showWindow); // the download items get their globe on loading
-        for (QAction *a : {w.mnuHarborview, w.mnuPixelbarn, w.mnuInkmeadow})
-            QVERIFY(!a->icon().isNull());
-        QVERIFY(w.mnuReadme->icon().isNull());
-    }
+        openOn(f, FiveLogos);
+        QSignalSpy scans(&f.w(), &MainWindow::scanFinished);
+        f.clickTab(LogoSlot::Startup); // the open tab: nothing happens
+        QTest::qWait(20);
+        QCOMPARE(scans.size(), 0);
 
-    void tabColoursAndBorders_data()
-    {
-        QTest::addColumn<int>("slot");
-        QTest::newRow("startup") << 0;
-        QTest::newRow("wait") << 1;
-        QTest::newRow("shutdown") << 2;
-    }
-    void tabColoursAndBorders()
-    {
-        QFETCH(int, slot);
-        WindowFixture f;
-        const QStringList logos[] = {{"a.bmp"}, {"b1.bmp", "b2.bmp"}, {"c.bmp"}};
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(f.writeLogos(QStringLiteral("C:\\%1\\").arg(QChar('A' + i)), logos[i]));
-        f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\A\\\nWait_Path=C:\\B\\\nShutdown_Path=C:\\C\\\n");
-        f.load();
-        FrmLogo &w = f.w();
-        if (slot != 0) // start-up already opened the Startup tab
-            w.selectTab(LogoSlot(slot));
-        QCOMPARE(int(w.state.currentSlot), slot);
-        const TabLabel *tabs[] = {w.lblStartup, w.lblWait, w.lblShutdown};
+        f.clickTab(LogoSlot::Wait);
+        QVERIFY(f.waitForScan());
+        QCOMPARE(scans.size(), 1);
+        QCOMPARE(f.entries(), QStringList({"wait1.bmp", "wait2.bmp"}));
+        QCOMPARE(f.find<QLineEdit>("txtPath")->text(), QStringLiteral("C:\\B\\"));
+        const quint32 colours[] = {12632319, 16761024, 12632319};
+        const int borders[] = {1, 0, 1};
+        const char *const tabs[] = {"lblStartup", "lblWait", "lblShutdown"};
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(tabs[i]->backColor(), i == slot ? quint32(16761024) : quint32(12632319));
-            QCOMPARE(tabs[i]->borderStyle(), i == slot ? 0 : 1);
+            QCOMPARE(f.find<TabLabel>(tabs[i])->backColor(), colours[i]);
+            QCOMPARE(f.find<TabLabel>(tabs[i])->borderStyle(), borders[i]);
         }
-        QCOMPARE(f.entries(), logos[slot]);
-        QCOMPARE(w.txtPath->text(), w.state.slotFolders[size_t(slot)]);
+        QCOMPARE(f.find<QAbstractItemView>("lstSys")->toolTip(),
+                 QStringLiteral("點兩下可設為等待關機LOGO(共有2個LOGO)"));
     }
 
-    void clickOnTheOpenTabDoesNothing()
+    void whileScanningTabsAndScanControlsWait()
     {
         WindowFixture f;
-        QVERIFY(openFolderA(f, {"a.bmp"}, false));
-        QVERIFY(f.writeLogo("C:\\A\\late.bmp"));
-        QTest::mouseClick(f.w().lblStartup, Qt::LeftButton);
-        QCOMPARE(f.entries(), QStringList{"a.bmp"}); // no re-scan
+        f.injectFaults();
+        openOn(f, FiveLogos);
+        f.holdScans();
+        QTest::keyClick(f.find<QWidget>("lstSys"), Qt::Key_F5);
+        QTRY_VERIFY(f.w().isScanning());
+        for (const char *name : {"txtPath", "cmdBrowser", "cmdRestore"})
+            QVERIFY2(!f.find<QWidget>(name)->isEnabled(), name);
+        QVERIFY(!f.find<QAction>("mnuRefresh")->isEnabled());
+        QVERIFY(!f.find<QAction>("mnuDelete")->isEnabled());
+        f.clickTab(LogoSlot::Wait); // ignored, not queued
+        f.releaseScans();
+        QVERIFY(f.waitForScan());
+        QCOMPARE(f.find<TabLabel>("lblWait")->backColor(), quint32(12632319));
+        QCOMPARE(f.entries(), FiveLogos);
+        QVERIFY(f.find<QLineEdit>("txtPath")->isEnabled());
+        QVERIFY(f.find<QAction>("mnuDelete")->isEnabled());
     }
 
-    void checkBoxTooltips()
+    void checkBoxTooltipsFollowTheirValue()
     {
         WindowFixture f;
-        f.writeSettings("[SplashwheelSet]\nShutdown_Checked=True\n");
-        f.load();
-        FrmLogo &w = f.w();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseMove(w.chkShutdown, QPoint(3, 3));
-        QTRY_COMPARE(w.chkShutdown->toolTip(), QStringLiteral("關機畫面已設定更換"));
-        w.chkShutdown->setChecked(false);
-        w.chkShutdown_MouseMove();
-        QCOMPARE(w.chkShutdown->toolTip(), QStringLiteral("關機畫面不作更換"));
-        w.chkWait_MouseMove();
-        QCOMPARE(w.chkWait->toolTip(), QStringLiteral("等待關機畫面不作更換"));
-        w.chkStartup->setChecked(true);
-        w.chkStartup_MouseMove();
-        QCOMPARE(w.chkStartup->toolTip(), QStringLiteral("開機畫面已設定更換"));
+        openOn(f, FiveLogos, "Shutdown_Checked=True\n");
+        auto *check = f.find<QCheckBox>("chkShutdown");
+        QTest::mouseMove(check, QPoint(3, 3));
+        QCOMPARE(check->toolTip(), QStringLiteral("關機畫面已設定更換"));
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!check->isChecked());
+        QTest::mouseMove(check, QPoint(4, 4));
+        QCOMPARE(check->toolTip(), QStringLiteral("關機畫面不作更換"));
     }
 
-    void rightClickSelectsAndOpensEditMenu()
+    void rightClickChoosesAndOpensTheEditMenu()
     {
         WindowFixture f;
         QStringList names;
         for (int i = 0; i < 30; ++i)
             names.append(QStringLiteral("logo%1.bmp").arg(i, 2, 10, QLatin1Char('0')));
-        QVERIFY(openFolderA(f, names));
-        FrmLogo &w = f.w();
-        w.lstSys->setTopIndex(10);
-        const QRect third = w.lstSys->entryRect(12);
-        QVERIFY(third.isValid());
-        QTest::mouseClick(w.lstSys->viewport(), Qt::RightButton, {}, third.center());
-        QCOMPARE(w.lstSys->listIndex(), 12);
-        QCOMPARE(w.state.selectedLogoPath, QStringLiteral("C:\\A\\logo12.bmp"));
-        QTRY_VERIFY(w.mnuEdit->isVisible());
-        w.mnuEdit->hide();
+        openOn(f, names);
+        f.clickRow(12, Qt::RightButton);
+        QCOMPARE(f.selectedEntry(), QStringLiteral("logo12.bmp"));
+        QCOMPARE(f.find<ImageBox>("imgOutput")->toolTip(), QStringLiteral("logo12.bmp"));
+        auto *menu = f.find<QMenu>("mnuEdit");
+        QTRY_VERIFY(menu->isVisible());
+        menu->hide();
+
+        // Below the last entry, or with the middle button: nothing.
+        WindowFixture g;
+        openOn(g, {"a.bmp", "b.bmp"});
+        QTest::mouseClick(g.listViewport(), Qt::RightButton, {},
+                          QPoint(5, g.listViewport()->height() - 3));
+        g.clickRow(1, Qt::MiddleButton);
+        QCOMPARE(g.selectedEntry(), QStringLiteral("a.bmp"));
+        QVERIFY(!g.find<QMenu>("mnuEdit")->isVisible());
     }
 
-    void clicksThatDoNothing()
+    void keysOfTheWindow()
     {
         WindowFixture f;
-        QVERIFY(openFolderA(f, {"a.bmp", "b.bmp"}));
-        FrmLogo &w = f.w();
-        // Right button below the items, middle button on an entry.
-        QTest::mouseClick(w.lstSys->viewport(), Qt::RightButton, {}, QPoint(5, w.lstSys->viewport()->height() - 3));
-        QTest::mouseClick(w.lstSys->viewport(), Qt::MiddleButton, {}, w.lstSys->entryRect(1).center());
-        QCOMPARE(w.lstSys->listIndex(), 0);
-        QVERIFY(!w.mnuEdit->isVisible());
+        openOn(f, FiveLogos);
+        QWidget *list = f.find<QWidget>("lstSys");
+        QVERIFY(f.writeLogo("C:\\A\\f.bmp", 9));
+        QTest::keyClick(list, Qt::Key_F5);
+        QVERIFY(f.waitForScan());
+        QCOMPARE(f.entries().size(), 6);
+
+        f.tmp.writeFile("C:\\Program Files\\Bootgallery\\Readme.htm", "<html></html>");
+        QTest::keyClick(list, Qt::Key_F1);
+        QCOMPARE(f.desktop.opened.size(), 1);
+        QCOMPARE(f.desktop.opened[0].target,
+                 QStringLiteral("C:\\Program Files\\Bootgallery\\Readme.htm"));
+
+        // Ctrl+X closes the window, also from the path box, where it would cut.
+        auto *path = f.find<QLineEdit>("txtPath");
+        path->setFocus();
+        QTest::keyClick(path, Qt::Key_X, Qt::ControlModifier);
+        QTRY_VERIFY(!f.w().isVisible());
+        QCOMPARE(path->text(), QStringLiteral("C:\\A\\"));
     }
 
-    void escapeHidesTheRenameBox()
+    void menusByTheirAccessKeys()
     {
         WindowFixture f;
-        FrmLogo &w = f.create();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.txtRename->show();
-        QTest::keyClick(w.lstSys, Qt::Key_Escape);
-        QVERIFY(w.txtRename->isHidden());
-        QTest::keyClick(w.lstSys, Qt::Key_Escape); // already hidden: stays so
-        QVERIFY(w.txtRename->isHidden());
+        openOn(f, FiveLogos);
+        f.desktop.answer(mb::AnswerNo);
+        f.chooseMenu('E', 'D'); // delete: asks first
+        QCOMPARE(f.takeBoxTitles(), QStringList({"確認刪除檔案"}));
+        f.chooseMenu('M', 'B'); // order: descending
+        QVERIFY(f.find<QAction>("mnuBig")->isChecked());
+        QVERIFY(!f.find<QAction>("mnuRandom")->isChecked());
+        QVERIFY(f.writeLogo("C:\\A\\f.bmp", 9));
+        f.chooseMenu('F', 'R'); // refresh
+        QVERIFY(f.waitForScan());
+        QCOMPARE(f.entries().size(), 6);
+        f.chooseMenu('F', 'C'); // close
+        QTRY_VERIFY(!f.w().isVisible());
     }
 
-    void closeWaitsForTheScan()
+    void closingDuringAScanEndsIt()
     {
         WindowFixture f;
-        QVERIFY(openFolderA(f, {"a.bmp", "b.bmp", "c.bmp"}));
-        FrmLogo &w = f.w();
-        bool asked = false;
-        QTimer probe;
-        probe.setInterval(0);
-        connect(&probe, &QTimer::timeout, this, [&] {
-            if (!w.state.scanIdle && !asked) {
-                asked = true;
-                QVERIFY(!w.close()); // refused while the scan is on the stack
-            }
-        });
-        probe.start();
-        w.mnuRefresh_Click();
-        probe.stop();
-        QVERIFY(asked);
-        QTRY_VERIFY(!w.isVisible()); // closed once the scan was done
-        QVERIFY(!f.settingsBytes().isEmpty());
+        f.injectFaults();
+        openOn(f, FiveLogos);
+        f.holdScans();
+        QTest::keyClick(f.find<QWidget>("lstSys"), Qt::Key_F5);
+        QTRY_VERIFY(f.w().isScanning());
+        f.w().close();
+        f.releaseScans();
+        QVERIFY(!f.w().isVisible());
+        QVERIFY(!f.w().isScanning());
+        QVERIFY(f.settingsBytes().contains("PopUp"));
     }
 };
 

@@ -15,7 +15,7 @@
 #include "core/LogoSettings.h"
 #include "core/LogoSlot.h"
 #include "core/LogoTests.h"
-#include "library/LogoRestorer.h"
+#include "ops/LogoRestorer.h"
 #include "ops/LogoApplier.h"
 #include "platform/FileService.h"
 #include "platform/Prefix.h"

@@ -1,4 +1,4 @@
-#include "library/LogoRestorer.h"
+#include "ops/LogoRestorer.h"
 
 #include "core/LogoTests.h"
 #include "platform/FileService.h"

@@ -1,7 +1,4 @@
-#include "library/FolderScan.h"
-
-#include "core/LogoTests.h"
-#include "platform/FileService.h"
+#include "ops/FolderScan.h"
 
 #include <cmath>
 #include <vector>
@@ -24,37 +21,6 @@ FolderChoice confirmFolder(const QString &typed, const QString &slotFolder)
         choice.folder = typed;
     }
     return choice;
-}
-
-FolderScanner::FolderScanner(FileService &files, const LogoTester &tester)
-    : m_files(files), m_tester(tester)
-{
-}
-
-int FolderScanner::run(const QString &folder, const std::function<void(const QString &)> &found,
-                       const std::function<void(double)> &progress) const
-{
-    std::vector<FolderFile> files;
-    // Reading a large folder takes a while by itself: the window gets its turns meanwhile too.
-    if (m_files.listFilesPaced(folder, files, [this] { m_tester.pumpEvents(); }) != 0)
-        return 0;
-
-    double total = 0;
-    for (const FolderFile &file : files)
-        total += double(file.size);
-
-    double done = 0;
-    for (const FolderFile &file : files) {
-        // A file whose size already rules it out cannot pass both tests, so its picture is not
-        // opened; the window still gets its turn once per file, as with the picture test.
-        if (!HasLogoFileSize(file.size))
-            m_tester.pumpEvents();
-        else if (m_tester.IsLogoFile(file))
-            found(file.name);
-        done += double(file.size);
-        progress(total > 0 ? done * 100.0 / total : 100.0);
-    }
-    return int(files.size());
 }
 
 ListWidth fitListWidth(const QStringList &entries,

@@ -1,4 +1,4 @@
-#include "library/FolderChooser.h"
+#include "ui/FolderChooser.h"
 
 #include "platform/Desktop.h"
 

@@ -1,0 +1,190 @@
+#include "ui/LogoActions.h"
+
+#include "platform/Services.h"
+#include "core/MainWindowState.h"
+#include "ui/FolderChooser.h"
+#include "ops/LogoRestorer.h"
+#include "ops/LogoApplier.h"
+#include "ops/RenameRules.h"
+#include "platform/FileService.h"
+#include "platform/PictureLoader.h"
+#include "ui/ImageBox.h"
+#include "ui/LogoList.h"
+#include "ui/MainWindowUi.h"
+#include "ui/Messages.h"
+#include "ui/RenameDelegate.h"
+#include "ui/SlotBrowser.h"
+
+#include <QLineEdit>
+
+namespace bg {
+
+LogoActions::LogoActions(MainWindowUi &ui, MainWindowState &state, Services &services,
+                         const LogoTester &tester, SlotBrowser &browser, RenameDelegate &renamer,
+                         QWidget *window)
+    : QObject(window),
+      m_ui(ui),
+      m_state(state),
+      m_services(services),
+      m_tester(tester),
+      m_browser(browser),
+      m_renamer(renamer),
+      m_window(window)
+{
+    connect(&m_renamer, &RenameDelegate::renameConfirmed, this, &LogoActions::renameFile);
+    connect(&m_browser, &SlotBrowser::scanStarting, this, &LogoActions::finishRenameBeforeScan);
+    connect(&m_browser, &SlotBrowser::scanFinished, this, &LogoActions::addQueuedDrops,
+            Qt::QueuedConnection);
+}
+
+void LogoActions::applyChosenLogoToShownSlot()
+{
+    applyChosenLogo(m_state.currentSlot);
+}
+
+void LogoActions::applyChosenLogo(LogoSlot slot)
+{
+    const QString name = m_ui.logoList->currentText();
+    const QString target = systemFilePath(slot, m_state.windowsFolder);
+    const ApplyOutcome outcome = LogoApplier(m_services.files)
+                                     .apply(m_state.selectedLogoPath, m_state.currentFolder(),
+                                            name, target);
+    if (outcome.result != ApplyResult::Applied) {
+        messages::tellApply(m_services.desktop, outcome, slot, name);
+        return;
+    }
+
+    cancelRename();
+    m_ui.logoList->removeEntry(m_ui.logoList->listIndex());
+    m_browser.refreshListStatus();
+    m_browser.updateRestoreButton();
+
+    // The slot preview shows the new system file; one that does not load shows nothing rather
+    // than the logo it replaced.
+    const auto host = m_services.files.hostPath(target);
+    const QImage picture = host ? m_services.pictures.load(*host) : QImage();
+    if (picture.isNull())
+        m_ui.slotPreview(slot)->clearPicture();
+    else
+        m_ui.slotPreview(slot)->setPicture(picture);
+    messages::tellApply(m_services.desktop, outcome, slot, name);
+}
+
+void LogoActions::deleteChosenLogo()
+{
+    const QString name = m_ui.logoList->currentText();
+    const QString folder = m_state.currentFolder();
+    if (!messages::confirmDelete(m_services.desktop, name))
+        return;
+    // A file that is already gone needs no deleting; the re-scan drops its entry.
+    const QString path = folder + name;
+    if (m_services.files.fileExists(path) && m_services.files.deleteFile(path, true) != 0) {
+        messages::deleteFailed(m_services.desktop, m_ui.logoList->currentText());
+        return;
+    }
+    m_ui.logoList->setFocus();
+    m_browser.rescan(folder);
+}
+
+void LogoActions::startRename()
+{
+    LogoList *list = m_ui.logoList;
+    const int row = list->listIndex();
+    if (row < 0 || m_browser.isScanning())
+        return;
+    const QModelIndex entry = list->model()->index(row, 0);
+    // The entry goes to the top row as far as the list can scroll.
+    list->scrollTo(entry, QAbstractItemView::PositionAtTop);
+    const Twips twips = Twips::forWidget(list);
+    const int widthTwips =
+        renameBoxWidth(twips.toTwipsX(list->width()), m_browser.listTag(), list->entryCount());
+    m_renamer.setBoxSize(QSize(twips.toPixelsX(widthTwips), twips.toPixelsY(270)));
+    m_renameFolder = m_state.currentFolder();
+    list->edit(entry);
+}
+
+void LogoActions::finishRenameBeforeScan()
+{
+    if (!m_renamer.isEditing())
+        return;
+    m_scanFollowsRename = true;
+    m_renamer.commitEditing();
+    m_scanFollowsRename = false;
+}
+
+void LogoActions::cancelRename()
+{
+    m_renamer.cancelEditing();
+}
+
+void LogoActions::renameFile(const QString &oldName, const QString &newName)
+{
+    const QString folder = m_renameFolder;
+    const RenameOutcome outcome = LogoRenamer(m_services.files).rename(folder, oldName, newName);
+    messages::tellRename(m_services.desktop, outcome);
+    if (outcome.end() == RenameEnd::Moved && !m_scanFollowsRename) {
+        m_ui.logoList->setFocus();
+        m_browser.rescan(folder);
+    }
+}
+
+void LogoActions::addDroppedFiles(const QMimeData *data)
+{
+    if (!holdsFileList(data))
+        return;
+    std::vector<DroppedFile> files = droppedFiles(data, m_services.prefix);
+    if (m_browser.isScanning()) {
+        // The list is being filled: the drop is added once the scan is done.
+        m_queuedDrops.push_back(std::move(files));
+        return;
+    }
+    addFiles(files);
+}
+
+void LogoActions::addQueuedDrops()
+{
+    if (m_queuedDrops.empty() || m_browser.isScanning())
+        return;
+    const std::vector<DroppedFile> files = std::move(m_queuedDrops.front());
+    m_queuedDrops.erase(m_queuedDrops.begin());
+    addFiles(files);
+    // A drop that started no scan lets the next one go now.
+    if (!m_browser.isScanning())
+        addQueuedDrops();
+}
+
+void LogoActions::addFiles(const std::vector<DroppedFile> &files)
+{
+    const QString folder = m_state.currentFolder();
+    const LogoDropAdder adder(m_services.files, m_tester);
+    Desktop &desktop = m_services.desktop;
+    const DropOutcome outcome = adder.add(files, folder, [&desktop](const QString &fileName) {
+        return messages::askReplace(desktop, fileName);
+    });
+    messages::tellDrop(desktop, outcome);
+    // An error ends the drop without a re-scan, even after files were copied.
+    if (outcome.error == 0 && outcome.copied > 0) {
+        m_ui.logoList->setFocus();
+        m_browser.rescan(folder);
+    }
+}
+
+void LogoActions::restoreUsedLogos()
+{
+    const QString folder = m_state.currentFolder();
+    LogoRestorer(m_services.files).restore(folder);
+    m_browser.rescan(folder);
+}
+
+void LogoActions::chooseFolder()
+{
+    const QString path =
+        BrowseForFolder(m_services.desktop, m_window, QStringLiteral("請選擇放置LOGO的資料夾"));
+    if (path.isEmpty())
+        return;
+    // Scanned exactly as a typed folder: the scan adds the backslash and re-points the slot.
+    m_ui.pathEdit->setText(path);
+    m_browser.scanTypedFolder();
+}
+
+} // namespace bg

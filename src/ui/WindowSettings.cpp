@@ -1,0 +1,157 @@
+#include "ui/WindowSettings.h"
+
+#include "platform/Services.h"
+#include "core/LogoSettings.h"
+#include "core/LogoTests.h"
+#include "core/MainWindowState.h"
+#include "ops/StartupRegistration.h"
+#include "platform/Desktop.h"
+#include "platform/DosAttributes.h"
+#include "platform/FileService.h"
+#include "platform/Prefix.h"
+#include "platform/PrivateProfile.h"
+#include "ui/MainWindowUi.h"
+#include "ui/Messages.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QRadioButton>
+
+namespace bg {
+
+WindowSettings::WindowSettings(MainWindowUi &ui, MainWindowState &state, Services &services,
+                               QObject *parent)
+    : QObject(parent), m_ui(ui), m_state(state), m_services(services)
+{
+}
+
+void WindowSettings::load()
+{
+    PrivateProfile profile(m_services.files);
+    const SettingsFile settingsFile(profile, m_state.windowsFolder);
+    LogoSettings settings;
+    settingsFile.readOptions(settings);
+    for (LogoSlot slot : AllSlots)
+        if (settings.changeAtBoot[size_t(index(slot))])
+            m_ui.slotCheck(slot)->setChecked(true);
+    (settings.popUp ? m_ui.popUpOn : m_ui.popUpOff)->setChecked(true);
+    switch (settings.method) {
+    case ChangeMethod::Little:
+        m_ui.ascendingAction->setChecked(true);
+        break;
+    case ChangeMethod::Big:
+        m_ui.descendingAction->setChecked(true);
+        break;
+    case ChangeMethod::Random:
+        m_ui.randomAction->setChecked(true);
+        break;
+    }
+
+    m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
+    const QString link = m_state.startupMenuFolder + QStringLiteral("\\Splashwheel.lnk");
+    showStartAtBoot(!m_services.files.dir(link, attr::Normal).isEmpty());
+}
+
+void WindowSettings::showStartAtBoot(bool registered)
+{
+    m_ui.startAtBootOnAction->setChecked(registered);
+    m_ui.startAtBootOffAction->setChecked(!registered);
+}
+
+void WindowSettings::switchStartAtBootOn()
+{
+    // The click toggled the mark; the Startup folder decides it.
+    const bool wasOn = !m_ui.startAtBootOnAction->isChecked();
+    showStartAtBoot(wasOn);
+    if (wasOn)
+        return;
+    m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
+    const StartupRegistration registration(m_services.files);
+    if (registration.create(m_state.startupMenuFolder, m_services.prefix.programsFolder(),
+                            m_state.programFolder) != 0) {
+        // Without a shortcut nothing starts at boot; the menu keeps saying so.
+        messages::registrationFailed(m_services.desktop);
+        return;
+    }
+    showStartAtBoot(true);
+}
+
+void WindowSettings::switchStartAtBootOff()
+{
+    const bool wasOff = !m_ui.startAtBootOffAction->isChecked();
+    showStartAtBoot(!wasOff);
+    if (wasOff)
+        return;
+    m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
+    const StartupRegistration registration(m_services.files);
+    registration.remove(m_state.startupMenuFolder);
+    // A shortcut that could not be deleted keeps the change registered.
+    showStartAtBoot(registration.isRegistered(m_state.startupMenuFolder));
+}
+
+bool WindowSettings::save()
+{
+    PrivateProfile profile(m_services.files);
+    SettingsFile settings(profile, m_state.windowsFolder);
+    Desktop &desktop = m_services.desktop;
+    bool keepOpen = false;
+
+    // Options the settings file did not take are told once, after the walk; the window still
+    // closes (a disk that refuses every write must not keep it open for ever).
+    bool optionLost = false;
+    auto writeOption = [&](const QString &key, const QString &value) {
+        if (settings.write(key, value) != SettingsWrite::Written)
+            optionLost = true;
+    };
+
+    for (LogoSlot slot : AllSlots) {
+        const size_t i = size_t(index(slot));
+        const LogoSlotInfo &info = slotInfo(slot);
+        const bool checked = m_ui.slotCheck(slot)->isChecked();
+        if (!m_state.folderChanged[i]) {
+            writeOption(info.checkedKey,
+                        SettingsFile::flagWord(!m_state.slotFolders[i].isEmpty() && checked));
+            continue;
+        }
+        const int answer = messages::askSaveFolder(desktop, slot);
+        if (answer == mb::AnswerCancel)
+            return false;
+        if (answer != mb::AnswerYes)
+            continue;
+        if (!m_state.slotHasLogos[i]) {
+            messages::folderWithoutLogos(desktop);
+            keepOpen = true;
+            emit folderNeedsAttention();
+            continue;
+        }
+        if (m_state.slotFolders[i].toUpper() == QLatin1String("C:\\")) {
+            messages::folderIsDriveRoot(desktop);
+            keepOpen = true;
+            emit folderNeedsAttention();
+            continue;
+        }
+        // A folder that did not reach the file is not saved: the user is told why, the slot
+        // stays changed with its old value in the file, and the window stays open so the choice
+        // is not lost silently (the next close asks again; No lets the window go).
+        const SettingsWrite written = settings.write(info.folderKey, m_state.slotFolders[i]);
+        if (written != SettingsWrite::Written) {
+            messages::folderNotSaved(desktop, slot, written);
+            keepOpen = true;
+            emit folderNeedsAttention();
+            continue;
+        }
+        writeOption(info.checkedKey, SettingsFile::flagWord(checked));
+        m_state.folderChanged[i] = false;
+    }
+
+    writeOption(QStringLiteral("PopUp"), SettingsFile::flagWord(m_ui.popUpOn->isChecked()));
+    writeOption(QStringLiteral("Method"), m_ui.ascendingAction->isChecked() ? QStringLiteral("Little")
+                                          : m_ui.descendingAction->isChecked()
+                                              ? QStringLiteral("Big")
+                                              : QStringLiteral("Random"));
+    if (optionLost)
+        messages::optionsNotSaved(desktop);
+    return !keepOpen;
+}
+
+} // namespace bg

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+
+namespace bg {
+
+struct MainWindowState;
+struct MainWindowUi;
+struct Services;
+
+// The settings file's options in the window's controls: read into the check boxes, the pop-up
+// option and the order menu when the window opens, written back when it closes, after the
+// questions about changed folders. Also the start-at-boot menu, which shows whether the
+// Startup folder holds the companion's shortcut.
+class WindowSettings : public QObject
+{
+    Q_OBJECT
+public:
+    WindowSettings(MainWindowUi &ui, MainWindowState &state, Services &services,
+                   QObject *parent = nullptr);
+
+    // The change-at-boot flags, the pop-up option, the order and the start-at-boot marks.
+    void load();
+    // Asks about each changed folder and writes the settings file. False when the window must
+    // stay open (the user cancelled, or a folder cannot be saved as it is).
+    bool save();
+
+public slots:
+    void switchStartAtBootOn();
+    void switchStartAtBootOff();
+
+signals:
+    // A folder could not be saved: the path box is where the user fixes it.
+    void folderNeedsAttention();
+
+private:
+    void showStartAtBoot(bool registered);
+
+    MainWindowUi &m_ui;
+    MainWindowState &m_state;
+    Services &m_services;
+};
+
+} // namespace bg
