@@ -33,7 +33,6 @@ StartDecision decideStart(Services &services)
         return decision;
 
     MainWindowState &state = decision.state;
-    state.scanIdle = true;
     state.programFolder = services.programFolder;
     if (!state.programFolder.endsWith(QLatin1Char('\\')))
         state.programFolder += QLatin1Char('\\');

@@ -17,7 +17,6 @@ struct MainWindowState
     LogoSlot currentSlot = LogoSlot::Wait;
     QString startupMenuFolder;                   // no trailing backslash
     QString windowsFolder;                       // ends in a backslash
-    bool scanIdle = true;
     QString selectedLogoPath;
 
     QString &folder(LogoSlot slot) { return slotFolders[static_cast<size_t>(index(slot))]; }

@@ -103,6 +103,11 @@ void LogoActions::startRename()
     list->edit(entry);
 }
 
+void LogoActions::finishRename()
+{
+    m_renamer.commitEditing();
+}
+
 void LogoActions::finishRenameBeforeScan()
 {
     if (!m_renamer.isEditing())

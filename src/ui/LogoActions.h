@@ -37,6 +37,8 @@ public slots:
     void applyChosenLogoToShownSlot();
     void deleteChosenLogo();
     void startRename();
+    // Ends a running rename as the focus moving away would: a changed name is given to the file.
+    void finishRename();
     // Ends a running rename before the list is emptied: a changed name is still given to the
     // file, in the folder the edit started in; no re-scan, since one follows.
     void finishRenameBeforeScan();

@@ -89,7 +89,8 @@ void MainWindow::connectControls()
     connect(list, &LogoList::entryChosen, m_browser, &SlotBrowser::showChosenEntry);
     connect(list, &LogoList::entryDoubleClicked, m_actions,
             &LogoActions::applyChosenLogoToShownSlot);
-    connect(list, &LogoList::scrolled, m_actions, &LogoActions::finishRenameBeforeScan);
+    // A rename box never stays over an entry that has scrolled away.
+    connect(list, &LogoList::scrolled, m_actions, &LogoActions::finishRename);
     connect(list, &LogoList::mouseUp, this, &MainWindow::showEntryMenu);
     connect(list, &LogoList::filesDropped, m_actions, &LogoActions::addDroppedFiles);
     connect(m_ui.largePreview, &ImageBox::mouseMoved, this,
