@@ -1,17 +1,17 @@
 // Closing the main window: questions about changed folders, the checks, the settings save.
-#include "platform/PrivateProfile.h"
 #include "platform/RuntimeError.h"
 #include "support/WindowFixture.h"
 
-#include <QAction>
-#include <QCheckBox>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTest>
 
 using namespace bg;
 using namespace bg::test;
 using Box = ScriptedDesktop::Box;
+using Boxes = QList<Box>;
 
 namespace {
 
@@ -20,14 +20,45 @@ Box question(const QString &slotWord)
     return {slotWord + QStringLiteral("路徑已改變，儲存剛剛的設定？"), mb::ExclamationYesNoCancel,
             QStringLiteral("Bootgallery")};
 }
-const Box NoLogos{QStringLiteral("您所設定的目錄並沒有任何LOGO可供更換，請重新設定!!"), mb::Critical,
-                  QStringLiteral("設定錯誤")};
-const Box RootOfC{QStringLiteral("此目錄沒有足夠的LOGO可供更換，請重新指定目錄!!"), mb::Critical,
-                  QStringLiteral("設定錯誤")};
+Box settingsError(const QString &prompt) { return {prompt, mb::Critical, QStringLiteral("設定錯誤")}; }
+const QString NoLogos = QStringLiteral("您所設定的目錄並沒有任何LOGO可供更換，請重新設定!!");
+const QString RootOfC = QStringLiteral("此目錄沒有足夠的LOGO可供更換，請重新指定目錄!!");
+const QString OldFile = QStringLiteral("[SplashwheelSet]\r\nStart_Path=C:\\Old\\\r\nStart_Checked=False\r\n"
+                                       "Wait_Checked=True\r\nPopUp=False\r\nMethod=Big\r\n");
 
-const QString OldFile = QStringLiteral("[SplashwheelSet]\r\nStart_Path=C:\\Old\\\r\n"
-                                       "Start_Checked=False\r\nWait_Checked=True\r\n"
-                                       "PopUp=False\r\nMethod=Big\r\n");
+// Types a folder into the path box and presses Enter; what is not Latin-1 an input method commits.
+void pointAt(WindowFixture &f, const QString &folder)
+{
+    auto *path = f.find<QLineEdit>("txtPath");
+    QTest::mouseClick(path, Qt::LeftButton);
+    QTest::keyClick(path, Qt::Key_A, Qt::ControlModifier);
+    qsizetype latin = 0;
+    while (latin < folder.size() && folder[latin].unicode() <= 0xFF)
+        ++latin;
+    QTest::keyClicks(path, folder.left(latin));
+    QInputMethodEvent commit;
+    commit.setCommitString(folder.mid(latin));
+    QApplication::sendEvent(path, &commit);
+    QTest::keyClick(path, Qt::Key_Return);
+    QVERIFY(f.waitForScan());
+}
+void click(WindowFixture &f, const char *name)
+{
+    QWidget *control = f.find(name);
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, control->height() / 2));
+}
+// Closes as the user does (0: Ctrl+X, 1: File > Close by its access keys, 2: the close box);
+// true when the window went.
+bool closeBy(WindowFixture &f, int way)
+{
+    if (way == 0)
+        QTest::keyClick(f.list(), Qt::Key_X, Qt::ControlModifier);
+    else if (way == 1)
+        f.chooseMenu('F', 'C');
+    else
+        f.w().close();
+    return !f.w().isVisible();
+}
 
 } // namespace
 
@@ -35,211 +66,111 @@ class TestExit : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> f;
-
-    void start(const QString &settings, bool withFaults = false)
-    {
-        QVERIFY(f->tmp.isValid());
-        if (!settings.isEmpty())
-            f->writeSettings(settings);
-        if (withFaults)
-            f->injectFaults();
-        QVERIFY(f->load().showWindow);
-        f->desktop.clear();
-    }
-    // Points the open slot at a folder, as Enter in the path box does.
-    void pointAt(const QString &folder)
-    {
-        f->w().rescan(folder, false);
-        QVERIFY(f->w().state.folderChanged[size_t(index(f->w().state.currentSlot))]);
-    }
-    QString value(const QString &key)
-    {
-        PrivateProfile profile(f->tmp.files());
-        return profile.getText(QStringLiteral("SplashwheelSet"), key, QStringLiteral("<none>"),
-                               1024, QStringLiteral("C:\\WINDOWS\\SW.ini"));
-    }
-    bool unload()
-    {
-        bool cancel = false;
-        f->w().Form_Unload(cancel);
-        return cancel;
-    }
-
 private slots:
-    void init() { f = std::make_unique<WindowFixture>(); }
-    void cleanup() { f.reset(); }
-
-    void freshFile_data()
+    // The Startup folder typed (or not), all three slots checked, pop-up on, ascending order, then
+    // closed. An unchanged slot without a folder is written "False" even when checked. A refused
+    // close keeps the window and the changed folder: the next close asks again.
+    void close_data()
     {
-        QTest::addColumn<bool>("changeStartup");
-        QTest::addColumn<QByteArray>("bytes");
-        const QByteArray rest("Start_Checked=False\r\nWait_Checked=False\r\n"
-                              "Shutdown_Checked=False\r\nPopUp=True\r\nMethod=Random\r\n");
-        QTest::newRow("nothing changed") << false << "[SplashwheelSet]\r\n" + rest;
-        QTest::newRow("startup folder saved")
-            << true << "[SplashwheelSet]\r\nStart_Path=C:\\Logos\\\r\n" + rest;
+        QTest::addColumn<QString>("settings"); // empty: no settings file
+        QTest::addColumn<QString>("folder");   // empty: none typed
+        QTest::addColumn<int>("answer");       // 0: no question
+        QTest::addColumn<bool>("diskRefuses"); // the first write of the settings file fails
+        QTest::addColumn<QString>("refusal");  // the box after the question; empty: none
+        QTest::addColumn<QString>("text");     // the settings file after the close
+        // The old file's keys keep their places; the others are added at the end.
+        const QString fresh = "[SplashwheelSet]\r\n%1Start_Checked=%2\r\nWait_Checked=False\r\n"
+                              "Shutdown_Checked=False\r\nPopUp=True\r\nMethod=Little\r\n";
+        const QString old = "[SplashwheelSet]\r\nStart_Path=%1\r\nStart_Checked=%2\r\nWait_Checked=False\r\n"
+                            "PopUp=True\r\nMethod=Little\r\nShutdown_Checked=False\r\n";
+        const QString kept = old.arg("C:\\Old\\", "False"), none;
+        const int yes = mb::AnswerYes;
+        QTest::newRow("fresh, nothing changed") << none << none << 0 << false << none << fresh.arg("", "False");
+        QTest::newRow("fresh, folder saved") << none << "C:\\Logos" << yes << false << none
+                                             << fresh.arg("Start_Path=C:\\Logos\\\r\n", "True");
+        QTest::newRow("yes") << OldFile << "C:\\Logos" << yes << false << none << old.arg("C:\\Logos\\", "True");
+        QTest::newRow("no") << OldFile << "C:\\Logos" << int(mb::AnswerNo) << false << none << kept;
+        QTest::newRow("cancel") << OldFile << "C:\\Logos" << int(mb::AnswerCancel) << false << none << OldFile;
+        QTest::newRow("no logos") << OldFile << "C:\\Empty" << yes << false << NoLogos << kept;
+        QTest::newRow("c:\\") << OldFile << "c:\\" << yes << false << RootOfC << kept;
+        QTest::newRow("D:\\") << OldFile << "D:\\" << yes << false << none << old.arg("D:\\", "True");
+        QTest::newRow("not in code page 950") << OldFile << "C:\\로고" << yes << false
+                                              << "開機路徑無法儲存到設定檔，請改用其它目錄名稱!!" << kept;
+        QTest::newRow("disk refuses") << OldFile << "C:\\Logos" << yes << true
+            << "開機路徑無法寫入設定檔，請確定設定檔沒有被設為唯讀且磁碟不是寫入保護!!" << kept;
     }
-    // An unchanged slot without a folder is written "False" even when checked.
-    void freshFile()
+    void close()
     {
-        QFETCH(bool, changeStartup);
-        QFETCH(QByteArray, bytes);
-        QVERIFY(f->writeLogos(QStringLiteral("C:\\Logos\\"), {"a.bmp"}));
-        start(QString());
-        f->w().chkWait->setChecked(true);
-        f->w().chkShutdown->setChecked(true);
-        if (changeStartup) {
-            pointAt(QStringLiteral("C:\\Logos"));
-            f->desktop.answer(mb::AnswerYes);
-        }
-        QVERIFY(!unload());
-        QCOMPARE(f->settingsBytes(), bytes);
-        QCOMPARE(f->desktop.boxes, changeStartup ? QList<Box>{question("開機")} : QList<Box>{});
-    }
-
-    void answers_data()
-    {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("cancelled");
-        QTest::addColumn<QString>("text");
-        // The old file's keys keep their places; Shutdown_Checked is added at the end.
-        const QString file = QStringLiteral("[SplashwheelSet]\r\nStart_Path=C:\\%1\\\r\nStart_Checked=%2"
-                                            "\r\nWait_Checked=False\r\nPopUp=True\r\n"
-                                            "Method=Little\r\nShutdown_Checked=False\r\n");
-        QTest::newRow("yes") << int(mb::AnswerYes) << false << file.arg("Logos", "True");
-        QTest::newRow("no") << int(mb::AnswerNo) << false << file.arg("Old", "False");
-        QTest::newRow("cancel") << int(mb::AnswerCancel) << true << OldFile;
-    }
-    void answers()
-    {
-        QFETCH(int, answer);
-        QFETCH(bool, cancelled);
-        QFETCH(QString, text);
-        QVERIFY(f->writeLogos("C:\\Old\\", {"o.bmp"}) && f->writeLogos("C:\\Logos\\", {"a.bmp"}));
-        start(OldFile);
-        pointAt(QStringLiteral("C:\\Logos"));
-        f->w().chkStartup->setChecked(true);
-        f->w().optYes->setChecked(true);
-        f->w().mnuBig->setChecked(false);
-        f->w().mnuLittle->setChecked(true);
-        f->desktop.answer(answer);
-
-        QCOMPARE(unload(), cancelled);
-        QCOMPARE(f->desktop.boxes, QList<Box>{question("開機")});
-        QCOMPARE(QString::fromLatin1(f->settingsBytes()), text);
-        QCOMPARE(f->w().state.folderChanged[0], answer != mb::AnswerYes);
-    }
-
-    void folderChecks_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("withLogo");
-        QTest::addColumn<QString>("refusal"); // empty: accepted
-        QTest::newRow("no logos") << "C:\\Empty" << false << NoLogos.prompt;
-        QTest::newRow("C:\\") << "C:\\" << true << RootOfC.prompt;
-        QTest::newRow("c:\\") << "c:\\" << true << RootOfC.prompt;
-        QTest::newRow("D:\\") << "D:\\" << true << QString();
-    }
-    void folderChecks()
-    {
+        QFETCH(QString, settings);
         QFETCH(QString, folder);
-        QFETCH(bool, withLogo);
+        QFETCH(int, answer);
+        QFETCH(bool, diskRefuses);
         QFETCH(QString, refusal);
-        QVERIFY(!f->tmp.addDrive(u'd').isEmpty());
-        QVERIFY(f->tmp.makeFolder(folder));
-        if (withLogo)
-            QVERIFY(f->writeLogo(folder.toUpper() + "a.bmp"));
-        start(QString());
-        pointAt(folder);
-        f->desktop.answer(mb::AnswerYes);
+        QFETCH(QString, text);
+        WindowFixture f;
+        QVERIFY(!f.tmp.addDrive(u'd').isEmpty() && f.tmp.makeFolder("C:\\Empty"));
+        for (const char *logos : {"C:\\Old\\", "C:\\Logos\\", "C:\\로고\\", "C:\\", "D:\\"})
+            QVERIFY(f.writeLogos(logos, {"a.bmp"}));
+        if (diskRefuses)
+            f.injectFaults().failNthCallOf(QStringLiteral("writeFileAtomic"), 1, rt::PermissionDenied);
+        if (!settings.isEmpty())
+            f.writeSettings(settings);
+        QCOMPARE(f.start(), -1);
+        if (!folder.isEmpty())
+            pointAt(f, folder);
+        for (const char *control : {"chkStartup", "chkWait", "chkShutdown", "optYes"})
+            click(f, control);
+        f.chooseMenu('M', 'L');
+        if (answer)
+            f.desktop.answer(answer);
 
-        const bool refused = !refusal.isEmpty();
-        QCOMPARE(unload(), refused);
-        QList<Box> boxes{question("開機")};
-        if (refused)
-            boxes.append(refusal == NoLogos.prompt ? NoLogos : RootOfC);
-        QCOMPARE(f->desktop.boxes, boxes);
-        QCOMPARE(f->w().state.folderChanged[0], refused);
-        const QStringList written{value("Start_Path"), value("Start_Checked"), value("Method")};
-        QCOMPARE(written, (refused ? QStringList{"<none>", "<none>", "Random"}
-                                   : QStringList{"D:\\", "False", "Random"}));
-        if (refused)
-            QCOMPARE(f->w().txtPath->selectedText(), f->w().txtPath->text());
+        const bool stays = answer == mb::AnswerCancel || !refusal.isEmpty();
+        QCOMPARE(closeBy(f, 0), !stays);
+        Boxes boxes = answer ? Boxes{question("開機")} : Boxes{};
+        if (!refusal.isEmpty())
+            boxes.append(settingsError(refusal));
+        QCOMPARE(f.desktop.boxes, boxes);
+        QCOMPARE(QString::fromLatin1(f.settingsBytes()), text);
+        if (!stays)
+            return;
+        auto *path = f.find<QLineEdit>("txtPath"); // where the user fixes a refused folder
+        QVERIFY(refusal.isEmpty() || (path->hasSelectedText() && path->selectedText() == path->text()));
+        f.desktop.clear();
+        f.desktop.answer(mb::AnswerNo);
+        QVERIFY(closeBy(f, 2));
+        QCOMPARE(f.desktop.boxes, Boxes{question("開機")});
+        QVERIFY(f.settingsBytes().startsWith("[SplashwheelSet]\r\nStart_Path=C:\\Old\\\r\n"));
     }
 
-    // The close through the File menu: both changed slots fail, two messages, the window stays;
-    // the next close, answered No twice, lets it go.
+    // Both changed slots fail: two messages, the window stays; the next close, answered No
+    // twice, lets it go.
     void twoFailingSlotsOneClose()
     {
-        QVERIFY(f->tmp.makeFolder(QStringLiteral("C:\\Empty")));
-        QVERIFY(f->writeLogo(QStringLiteral("C:\\a.bmp")));
-        start(QString());
-        pointAt(QStringLiteral("C:\\Empty"));
-        f->w().lblWait_Click();
-        pointAt(QStringLiteral("C:\\"));
-        f->w().optNo->setChecked(true);
-        f->w().mnuRandom->setChecked(false);
-        f->w().mnuBig->setChecked(true);
-        f->w().show();
-        f->desktop.answer(mb::AnswerYes);
-        f->desktop.answer(mb::AnswerYes);
+        WindowFixture f;
+        QVERIFY(f.tmp.makeFolder(QStringLiteral("C:\\Empty")));
+        QVERIFY(f.writeLogo(QStringLiteral("C:\\a.bmp")));
+        QCOMPARE(f.start(), -1);
+        pointAt(f, QStringLiteral("C:\\Empty"));
+        f.clickTab(LogoSlot::Wait);
+        QVERIFY(f.waitForScan());
+        f.typePath(QStringLiteral("C:\\"));
+        QVERIFY(f.waitForScan());
+        click(f, "optNo");
+        f.chooseMenu('M', 'B');
+        f.desktop.answer(mb::AnswerYes);
+        f.desktop.answer(mb::AnswerYes);
 
-        f->w().mnuClose_Click();
+        QVERIFY(!closeBy(f, 1));
+        QCOMPARE(f.desktop.boxes, (Boxes{question("開機"), settingsError(NoLogos), question("等待關機"),
+                                         settingsError(RootOfC)}));
+        QCOMPARE(f.find<QLineEdit>("txtPath")->selectedText(), QStringLiteral("C:\\"));
+        QCOMPARE(f.settingsBytes(), "[SplashwheelSet]\r\nShutdown_Checked=False\r\nPopUp=False\r\nMethod=Big\r\n");
 
-        QVERIFY(f->w().isVisible());
-        QCOMPARE(f->desktop.boxes,
-                 (QList<Box>{question("開機"), NoLogos, question("等待關機"), RootOfC}));
-        QCOMPARE(f->w().txtPath->selectedText(), QStringLiteral("C:\\"));
-        const QStringList written{value("Start_Path"), value("Wait_Path"),
-                                  value("Shutdown_Checked"), value("PopUp"), value("Method")};
-        QCOMPARE(written, (QStringList{"<none>", "<none>", "False", "False", "Big"}));
-
-        f->desktop.clear();
-        f->desktop.answer(mb::AnswerNo);
-        f->desktop.answer(mb::AnswerNo);
-        f->w().mnuClose_Click();
-        QVERIFY(!f->w().isVisible());
-        QCOMPARE(f->desktop.boxes, (QList<Box>{question("開機"), question("等待關機")}));
-    }
-
-    // A folder the settings file did not take: the user is told, the window stays, the rest is
-    // written.
-    void folderNotWritten_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("diskRefuses");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("not in code page 950") << QStringLiteral("C:\\로고") << false
-                                              << "開機路徑無法儲存到設定檔，請改用其它目錄名稱!!";
-        QTest::newRow("disk refuses")
-            << QStringLiteral("C:\\Logos") << true
-            << "開機路徑無法寫入設定檔，請確定設定檔沒有被設為唯讀且磁碟不是寫入保護!!";
-    }
-    void folderNotWritten()
-    {
-        QFETCH(QString, folder);
-        QFETCH(bool, diskRefuses);
-        QFETCH(QString, told);
-        QVERIFY(f->writeLogos("C:\\Old\\", {"o.bmp"}) && f->writeLogos(folder + "\\", {"a.bmp"}));
-        start(OldFile, diskRefuses);
-        pointAt(folder);
-        f->w().chkStartup->setChecked(true);
-        if (diskRefuses)
-            f->faults->failNthCallOf(QStringLiteral("writeFileAtomic"), 1, rt::PermissionDenied);
-        f->desktop.answer(mb::AnswerYes);
-
-        QVERIFY(unload());
-        const Box notSaved{told, mb::Critical, "設定錯誤"};
-        QCOMPARE(f->desktop.boxes, (QList<Box>{question("開機"), notSaved}));
-        QVERIFY(f->w().state.folderChanged[0]);
-        const QStringList written{value("Start_Path"), value("Start_Checked"),
-                                  value("Shutdown_Checked"), value("Method")};
-        QCOMPARE(written, (QStringList{"C:\\Old\\", "False", "False", "Big"}));
-
-        f->desktop.answer(mb::AnswerNo);
-        QVERIFY(!unload());
-        QVERIFY(f->w().state.folderChanged[0]);
+        f.desktop.clear();
+        f.desktop.answer(mb::AnswerNo);
+        f.desktop.answer(mb::AnswerNo);
+        QVERIFY(closeBy(f, 0));
+        QCOMPARE(f.desktop.boxes, (Boxes{question("開機"), question("等待關機")}));
     }
 };
 

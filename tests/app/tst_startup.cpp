@@ -1,126 +1,126 @@
-// The start-up sequence of the main window.
-#include "platform/Desktop.h"
+// The start-up sequence: the settings read into the window's controls, the system logos, the
+// start-at-boot mark, a second copy and the single-instance lock.
 #include "platform/DosAttributes.h"
 #include "platform/SingleInstance.h"
 #include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
-#include "ui/FrmLogo.h"
 #include "ui/ImageBox.h"
-#include "ui/TabLabel.h"
 
 #include <QAction>
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QProcess>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace bg;
 using namespace bg::test;
+using Box = ScriptedDesktop::Box;
+
+namespace {
+// Which of the named check boxes, option buttons and menu items are checked.
+QList<bool> checked(WindowFixture &f, const QList<const char *> &names)
+{
+    QList<bool> out;
+    for (const char *name : names) {
+        auto *action = f.find<QAction>(name);
+        out.append(action ? action->isChecked() : f.find<QAbstractButton>(name)->isChecked());
+    }
+    return out;
+}
+const Box FolderNotFound{QStringLiteral("找不到您所設定的路徑，請重新指定更換LOGO的檔案路徑!!"),
+                         mb::Critical, QStringLiteral("路徑錯誤")};
+} // namespace
 
 class TestStartup : public QObject
 {
     Q_OBJECT
 private slots:
-    void firstStartWithoutSettings()
+    void settingsIntoControls_data()
     {
-        WindowFixture f;
-        const LoadOutcome outcome = f.load();
-        QVERIFY(outcome.showWindow);
-        FrmLogo &w = f.w();
-        QVERIFY(f.entries().isEmpty());
-        QVERIFY(!w.chkStartup->isChecked() && !w.chkWait->isChecked() && !w.chkShutdown->isChecked());
-        QVERIFY(w.optYes->isChecked());
-        QVERIFY(w.mnuRandom->isChecked() && !w.mnuLittle->isChecked() && !w.mnuBig->isChecked());
-        QVERIFY(w.mnuUnrun->isChecked() && !w.mnuRun->isChecked());
-        QCOMPARE(w.state.currentSlot, LogoSlot::Startup);
-        QCOMPARE(w.lblStartup->backColor(), FrmLogo::SelectedTabColor);
-        QCOMPARE(w.state.windowsFolder, QStringLiteral("C:\\WINDOWS\\"));
-        QVERIFY(w.state.startupMenuFolder.endsWith(QLatin1String("\\StartUp")));
-        QCOMPARE(w.state.folderChanged, (std::array<bool, 3>{false, false, false}));
-        QVERIFY(f.desktop.boxes.isEmpty() && f.settingsBytes().isNull()); // loading writes nothing
+        QTest::addColumn<QString>("settings"); // null: no settings file
+        QTest::addColumn<QList<bool>>("marks"); // the three slots, pop-up, random, ascending, descending
+        QTest::newRow("first start") << QString() << QList<bool>{false, false, false, true, true, false, false};
+        QTest::newRow("values compared exactly")
+            << "[SplashwheelSet]\nStart_Checked=true\nWait_Checked=TRUE\nPopUp=0\nMethod=big\n"
+            << QList<bool>{false, false, false, true, true, false, false};
+        QTest::newRow("Big5") << "[SplashwheelSet]\nStart_Path=C:\\開機圖片\\\nWait_Path=D:\\等待\n"
+                                 "Shutdown_Path=C:\\關機\\\nStart_Checked=True\nWait_Checked=True\n"
+                                 "Shutdown_Checked=False\nPopUp=False\nMethod=Big\n"
+                              << QList<bool>{true, true, false, false, false, false, true};
     }
-
-    void settingsInBig5()
+    void settingsIntoControls()
     {
+        QFETCH(QString, settings);
+        QFETCH(QList<bool>, marks);
         WindowFixture f;
         QVERIFY(f.writeLogos("C:\\開機圖片\\", {"第一張.bmp", "second.bmp"}));
-        f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\開機圖片\\\nWait_Path=D:\\等待\n"
-                        "Shutdown_Path=C:\\關機\\\nStart_Checked=True\nWait_Checked=True\nShutdown_Checked=False\n"
-                        "PopUp=False\nMethod=Big\n");
-        // The file holds Big5 bytes, not UTF-8.
-        QVERIFY(f.settingsBytes().contains(QByteArray("\xb6\x7d\xbe\xf7", 4))); // 開機
-        f.load();
-        FrmLogo &w = f.w();
-        QCOMPARE(w.state.slotFolders, (std::array<QString, 3>{"C:\\開機圖片\\", "D:\\等待", "C:\\關機\\"}));
+        if (!settings.isNull()) {
+            f.writeSettings(settings);
+            QVERIFY(!settings.contains("開機") || f.settingsBytes().contains("\xb6\x7d\xbe\xf7")); // Big5
+        }
+        QCOMPARE(f.start(), -1);
+        QCOMPARE(checked(f, {"chkStartup", "chkWait", "chkShutdown", "optYes", "mnuRandom", "mnuLittle", "mnuBig"}),
+                 marks);
+        if (!settings.contains("開機")) {
+            QVERIFY(f.entries().isEmpty() && f.desktop.boxes.isEmpty());
+            QVERIFY(!settings.isNull() || f.settingsBytes().isNull()); // loading writes nothing
+            QVERIFY(f.w().close() && f.desktop.boxes.isEmpty()); // no folder changed: no question
+            return;
+        }
         QCOMPARE(f.entries(), (QStringList{"second.bmp", "第一張.bmp"}));
-        QCOMPARE(w.txtPath->text(), QStringLiteral("C:\\開機圖片\\"));
-        QVERIFY(w.chkStartup->isChecked() && w.chkWait->isChecked() && !w.chkShutdown->isChecked());
-        QVERIFY(w.optNo->isChecked() && w.mnuBig->isChecked() && !w.mnuRandom->isChecked());
+        // Each slot's folder shows in the path box when its tab is chosen (the other two are missing).
+        auto *path = f.find<QLineEdit>("txtPath");
+        QCOMPARE(path->text(), QStringLiteral("C:\\開機圖片\\"));
+        f.clickTab(LogoSlot::Wait);
+        QCOMPARE(path->text(), QStringLiteral("D:\\等待"));
+        f.clickTab(LogoSlot::Shutdown);
+        QCOMPARE(path->text(), QStringLiteral("C:\\關機\\"));
+        QCOMPARE(f.desktop.boxes, (QList<Box>{FolderNotFound, FolderNotFound}));
     }
 
-    void valuesComparedExactly()
+    // The Startup folder is missing, told while loading; the system logos (no LOGO.SYS; a valid
+    // LOGOW.SYS; a 16-colour 320 x 400 LOGOS.SYS of 64,118 bytes) are shown after the listing,
+    // only where both tests pass.
+    void systemLogosAndAMissingFolder()
     {
         WindowFixture f;
-        f.writeSettings("[SplashwheelSet]\nStart_Checked=true\nWait_Checked=TRUE\nPopUp=0\nMethod=big\n");
-        f.load();
-        FrmLogo &w = f.w();
-        QVERIFY(!w.chkStartup->isChecked() && !w.chkWait->isChecked());
-        QVERIFY(w.optYes->isChecked() && w.mnuRandom->isChecked());
-    }
-
-    void systemLogosOnlyWhenBothTestsPass()
-    {
-        WindowFixture f;
-        // No LOGO.SYS; a valid LOGOW.SYS; a 16-colour 320 x 400 LOGOS.SYS (64,118 bytes).
         QVERIFY(f.writeLogo("C:\\WINDOWS\\LOGOW.SYS"));
         QVERIFY(f.tmp.writeFile("C:\\WINDOWS\\LOGOS.SYS", pictures::bmp(QSize(320, 400), 4)));
-        f.load();
-        FrmLogo &w = f.w();
-        QVERIFY(!w.imgStartup->hasPicture() && w.imgWait->hasPicture() && !w.imgShutdown->hasPicture());
-        QVERIFY(f.desktop.boxes.isEmpty());
-    }
-
-    void missingStartFolderReportedWhileLoading()
-    {
-        WindowFixture f;
-        QVERIFY(f.writeLogo("C:\\WINDOWS\\LOGOW.SYS"));
         f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Gone\\\n");
         bool waitShownAtMessage = true;
-        f.desktop.onBox = [&](const ScriptedDesktop::Box &) {
-            waitShownAtMessage = f.w().imgWait->hasPicture();
-        };
-        QVERIFY(f.load().showWindow);
-        FrmLogo &w = f.w();
-        QCOMPARE(f.desktop.boxes, (QList<ScriptedDesktop::Box>{{"找不到您所設定的路徑，請重新指定更換LOGO的檔案路徑!!", mb::Critical, "路徑錯誤"}}));
-        QVERIFY(!waitShownAtMessage && w.imgWait->hasPicture()); // system logos after the listing
-        QVERIFY(f.entries().isEmpty() && !w.state.folderChanged[0]);
+        f.desktop.onBox = [&](const Box &) { waitShownAtMessage = f.find<ImageBox>("imgWait")->hasPicture(); };
+        QCOMPARE(f.start(), -1);
+        QCOMPARE(f.desktop.boxes, QList<Box>{FolderNotFound});
+        QVERIFY(!waitShownAtMessage && f.entries().isEmpty());
+        QCOMPARE((QList<bool>{f.find<ImageBox>("imgStartup")->hasPicture(), f.find<ImageBox>("imgWait")->hasPicture(),
+                              f.find<ImageBox>("imgShutdown")->hasPicture()}),
+                 (QList<bool>{false, true, false}));
+        QVERIFY(f.w().close()); // the folder did not change: no question
+        QCOMPARE(f.desktop.boxes.size(), 1);
     }
 
     void shortcutDecidesTheStartAtBootMark()
     {
-        const QString link =
-            QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Splashwheel.lnk");
-        for (const bool hidden : {false, true}) {
+        for (const int attributes : {-1, int(attr::Normal), int(attr::Hidden)}) { // -1: no shortcut
             WindowFixture f;
-            QVERIFY(f.tmp.writeFile(link, "L"));
-            if (hidden)
-                QCOMPARE(attr::write(f.tmp.host(link), attr::Hidden), 0);
-            f.load();
-            QVERIFY(f.w().mnuRun->isChecked() != hidden && f.w().mnuUnrun->isChecked() == hidden);
+            const QString link = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Splashwheel.lnk");
+            QVERIFY(attributes < 0 || (f.tmp.writeFile(link, "L") && attr::write(f.tmp.host(link), attributes) == 0));
+            QCOMPARE(f.start(), -1);
+            const bool on = attributes == attr::Normal;
+            QCOMPARE(checked(f, {"mnuRun", "mnuUnrun"}), (QList<bool>{on, !on}));
         }
     }
 
     void previousInstanceEndsSilently()
     {
-        WindowFixture f;
+        WindowFixture f(QStringLiteral("/c C:\\a.bmp"));
         f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
+        QVERIFY(f.writeLogo(QStringLiteral("C:\\a.bmp")) && f.tmp.makeFolder("C:\\Logos"));
         f.services->previousInstance = true;
-        f.services->commandText = QStringLiteral("/c C:\\a.bmp");
-        const LoadOutcome outcome = f.load();
-        QVERIFY(!outcome.showWindow && outcome.exitCode == 0 && f.desktop.boxes.isEmpty());
-        QVERIFY(f.w().state.slotFolders[0].isEmpty()); // nothing read
+        QCOMPARE(f.start(), 0);
+        QVERIFY(!f.window && f.desktop.boxes.isEmpty());
+        QVERIFY(!f.tmp.exists(QStringLiteral("C:\\Logos\\a.bmp"))); // the job was not done
     }
 
     void lockIsHeldOncePerName()

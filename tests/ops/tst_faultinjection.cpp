@@ -1,29 +1,19 @@
-// Every operation that changes files, run again and again with a file operation failing at each
-// step in turn: once (a single failed call) and from that step on (a disk that turns read-only
-// or full). After each run the invariants hold: every logo that existed still exists somewhere
-// (its folder, Showed, or as a system file); a system file is the old or the new logo, whole;
-// the settings file reads and holds old or new values; a failure was told and never reported
-// as a success; the window shows what is on the disk.
-#include "app/CommandLineModes.h"
-#include "core/LogoTests.h"
+// Every operation that changes files, done through the window again and again with a file
+// operation failing at each step in turn, once or from that step on (a disk that turns read-only
+// or full). After each run no logo is lost or torn, the settings file holds old or new values, a
+// failure was told and never reported as a success, and the window shows what is on the disk.
 #include "ops/StartupRegistration.h"
 #include "platform/PrivateProfile.h"
 #include "platform/RuntimeError.h"
 #include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
-#include "ui/LogoList.h"
 
+#include <QAbstractItemView>
 #include <QAction>
-#include <QCheckBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
-#include <QMimeData>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSet>
 #include <QTest>
-#include <QUrl>
 
 #include <algorithm>
 #include <functional>
@@ -37,10 +27,9 @@ const QString Folder = QStringLiteral("C:\\Logos\\");
 const QString Showed = QStringLiteral("C:\\Logos\\Showed\\");
 const QString Incoming = QStringLiteral("C:\\Incoming\\");
 const QString StartupSystemFile = QStringLiteral("C:\\LOGO.SYS");
-const QStringList SystemFiles = {StartupSystemFile, QStringLiteral("C:\\WINDOWS\\LOGOW.SYS"),
-                                 QStringLiteral("C:\\WINDOWS\\LOGOS.SYS")};
 using Logos = QList<std::pair<QString, int>>; // paths and the shade that tells them apart
 const Logos TwoLogos = {{Folder + "a.bmp", 1}, {Folder + "b.bmp", 2}};
+const QString ShowsFolder = QStringLiteral("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
 
 // Ends one run of a scenario as failed when the condition does not hold.
 #define EXPECT(condition, message)                                                                 \
@@ -57,25 +46,36 @@ struct Bench
     const bool onward;
     const int error;
     QList<QByteArray> before; // the logos there were when the operation began
+    int armedAt = 0;          // the changing calls made before it
 
     Bench(int step, bool onward, int error) : step(step), onward(onward), error(error) {}
-
-    // Writes the logos and the settings file (by default showing Folder), then loads the window.
-    void start(const Logos &logos = TwoLogos,
-               const QString &settings = QStringLiteral("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n"))
+    // Writes the logos and the settings file (none when empty), then runs the start-up: it opens
+    // the window, or with a command line it is the operation, armed first.
+    int start(const Logos &logos = TwoLogos, const QString &settings = ShowsFolder)
     {
         for (const auto &[path, shade] : logos)
-            QVERIFY(f.writeLogo(path, shade));
-        f.writeSettings(settings);
-        f.load();
-        f.desktop.clear();
+            if (!f.writeLogo(path, shade))
+                QTest::qFail("a logo was not written", __FILE__, __LINE__);
+        if (!settings.isEmpty())
+            f.writeSettings(settings);
+        if (!f.services->commandText.isEmpty())
+            arm();
+        const int status = f.start();
+        if (status == -1)
+            f.desktop.clear();
+        return status;
     }
     void arm()
     {
         before = logoPlaces();
-        const int at = files.changingCalls() + step;
+        armedAt = files.changingCalls();
         if (step > 0)
-            onward ? files.failFromCall(at, error) : files.failNthCall(at, error);
+            onward ? files.failFromCall(armedAt + step, error) : files.failNthCall(armedAt + step, error);
+    }
+    void click(const char *name)
+    {
+        QWidget *control = f.find(name);
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, control->height() / 2));
     }
 
     QByteArray read(const QString &path) const { return f.tmp.readFile(path); }
@@ -89,99 +89,58 @@ struct Bench
     {
         return QDir(f.tmp.host(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
-    // The content of every file in the places a logo may be: Folder, Incoming, their Showed
-    // subfolders and the three system files.
+    // Every file in the places a logo may be: Folder, Incoming, their Showed subfolders and
+    // the three system files.
     QList<QByteArray> logoPlaces() const
     {
         QList<QByteArray> found;
-        for (const QString &dir : {Folder, Showed, Incoming, Incoming + "Showed\\"}) {
+        for (const QString &dir : {Folder, Showed, Incoming, Incoming + "Showed\\"})
             for (const QString &name : filesIn(dir))
                 found.append(read(dir + name));
-        }
-        for (const QString &system : SystemFiles) {
+        for (const QString &system : {StartupSystemFile, QStringLiteral("C:\\WINDOWS\\LOGOW.SYS"),
+                                      QStringLiteral("C:\\WINDOWS\\LOGOS.SYS")})
             if (f.tmp.exists(system))
                 found.append(read(system));
-        }
         return found;
     }
-
-    QStringList titles(int style) const
-    {
-        QStringList found;
-        for (const auto &box : f.desktop.boxes) {
-            if (box.style == style)
-                found << box.title;
-        }
-        return found;
-    }
-    // The usual end of a run, failing the test at the first broken rule: every logo there was is
-    // still somewhere but those that may go; a success is not told as a failure (and is reported
-    // under its title, when one is given); a failure is told (just once under its title, when one
-    // is given) and not reported as a success; when `list`, the list shows the folder.
+    // The end of a run: every logo there was is still somewhere but those that may go, and every
+    // file there is one of them, whole; a success or a failure is told right (under the title
+    // given); when `list`, the list shows the files of Folder (all logos, as checked before).
     void expectEnd(bool ok, const QList<QByteArray> &mayGo = {}, bool list = false,
-                   const QString &failure = {}, const QString &success = {}) const
+                   const QString &failure = {}, const QString &success = {})
     {
+        QVERIFY(f.waitForScan());
         const QList<QByteArray> after = logoPlaces();
-        const bool kept = std::all_of(before.begin(), before.end(), [&](const QByteArray &logo) {
-            return after.contains(logo) || mayGo.contains(logo);
-        });
-        const QStringList told = titles(mb::Critical), reported = titles(mb::Information);
-        const bool toldRight = ok ? told.isEmpty() && (success.isEmpty() || reported == QStringList{success})
-                                  : (failure.isEmpty() ? !told.isEmpty() : told == QStringList{failure})
-                                        && reported.isEmpty();
-        const char *broken = !kept                        ? "a logo was lost"
-                             : !toldRight                 ? "the outcome was told wrong"
-                             : list && !listShowsFolder() ? "the list does not show the folder"
-                                                          : nullptr;
-        if (broken)
-            QTest::qFail(broken, __FILE__, __LINE__);
-    }
-    // The list shows exactly the logos of Folder.
-    bool listShowsFolder() const
-    {
-        QSet<QString> names;
-        for (const QString &name : filesIn(Folder)) {
-            const QString host = f.tmp.host(Folder + name);
-            if (HasLogoFileSize(QFileInfo(host).size()) && f.pictures.hasExactSize(host, QSize(320, 400)))
-                names.insert(name);
-        }
-        const QStringList entries = f.entries();
-        return QSet<QString>(entries.begin(), entries.end()) == names;
+        QStringList told, reported;
+        for (const auto &box : f.desktop.boxes)
+            if (box.style == mb::Critical || box.style == mb::Information)
+                (box.style == mb::Critical ? told : reported) << box.title;
+        EXPECT(std::all_of(before.begin(), before.end(),
+                           [&](const QByteArray &l) { return after.contains(l) || mayGo.contains(l); }),
+               "a logo was lost");
+        EXPECT(std::all_of(after.begin(), after.end(), [&](const QByteArray &l) { return before.contains(l); }),
+               "a file is not a whole logo that was there before");
+        EXPECT(ok ? told.isEmpty() && (success.isEmpty() || reported == QStringList{success})
+                  : (failure.isEmpty() ? !told.isEmpty() : told == QStringList{failure}) && reported.isEmpty(),
+               "the outcome was told wrong");
+        const QStringList entries = f.entries(), names = filesIn(Folder);
+        EXPECT(!list || QSet<QString>(entries.begin(), entries.end()) == QSet<QString>(names.begin(), names.end()),
+               "the list does not show the folder");
     }
 };
 
 int totalInjected = 0;
 int totalRuns = 0;
 
+using Scenario = std::function<void(Bench &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Scenario)
 
 class TestFaultInjection : public QObject
 {
     Q_OBJECT
-
-    // Runs the scenario with no failure, then with the failure at step 1, 2, ... until a run in
-    // which no injected failure fired: by then every changing call of the operation has failed.
-    void everyStep(const std::function<void(Bench &)> &scenario)
-    {
-        QFETCH_GLOBAL(bool, onward);
-        QFETCH_GLOBAL(int, error);
-        for (int step = 0; step < 100; ++step) {
-            Bench b(step, onward, error);
-            scenario(b);
-            if (QTest::currentTestFailed()) {
-                qWarning("failed with the failure injected at step %d", step);
-                return;
-            }
-            const int fired = int(std::count_if(b.files.log().begin(), b.files.log().end(),
-                                                [](const auto &call) { return call.injected; }));
-            QVERIFY(step > 0 || fired == 0);
-            totalRuns += step > 0 ? 1 : 0;
-            totalInjected += fired;
-            if (step > 0 && fired == 0)
-                return;
-        }
-        QFAIL("the operation never ran out of file calls");
-    }
 
 private slots:
     void initTestCase_data()
@@ -198,157 +157,102 @@ private slots:
         qInfo("fault injection: %d injected failures over %d runs", totalInjected, totalRuns);
     }
 
-    void apply()
+    void everyStep_data()
     {
-        for (const bool showedHoldsCopy : {false, true}) {
-            everyStep([&](Bench &b) {
+        QTest::addColumn<Scenario>("scenario");
+        // A double click on the first entry; the logo the system file held may go.
+        for (const bool showedHoldsCopy : {false, true})
+            QTest::addRow("apply%s", showedHoldsCopy ? ", a copy in Showed" : "") << Scenario([=](Bench &b) {
                 b.start(TwoLogos + Logos{{StartupSystemFile, 9}}
                         + (showedHoldsCopy ? Logos{{Showed + "a.bmp", 1}} : Logos()));
-                b.f.w().lstSys->setListIndex(0);
                 b.arm();
-                b.f.w().lstSys_DblClick();
-
-                const QByteArray system = b.read(StartupSystemFile);
-                const bool applied = system == b.logo(1);
-                EXPECT(applied || system == b.logo(9), "the system file is neither the old logo nor the new");
+                b.f.doubleClickRow(0);
+                const bool applied = b.read(StartupSystemFile) == b.logo(1);
+                EXPECT(applied || b.read(StartupSystemFile) == b.logo(9), "the system file changed");
                 EXPECT(b.read((applied ? Showed : Folder) + "a.bmp") == b.logo(1),
                        "the logo is not in Showed once applied, or not in its folder when not");
-                // The logo the system file held goes when another takes its place.
-                const QList<QByteArray> mayGo = applied ? QList{b.logo(9)} : QList<QByteArray>();
-                b.expectEnd(applied, mayGo, true, "更換失敗", "更換成功");
+                b.expectEnd(applied, applied ? QList{b.logo(9)} : QList<QByteArray>(), true, "更換失敗", "更換成功");
             });
-        }
-    }
-
-    void restore()
-    {
-        for (const bool alsoOtherFile : {false, true}) {
-            everyStep([&](Bench &b) {
+        // The restore button tells nothing either way: the list and the button show the outcome.
+        for (const bool alsoOtherFile : {false, true})
+            QTest::addRow("restore%s", alsoOtherFile ? ", another file" : "") << Scenario([=](Bench &b) {
                 if (alsoOtherFile)
                     QVERIFY(b.f.tmp.writeFile(Showed + "notes.txt", "not a logo"));
-                b.start({{Folder + "a.bmp", 1}, {Showed + "b.bmp", 2}, {Showed + "c.bmp", 3},
-                         {Showed + "d.bmp", 4}});
+                b.start({{Folder + "a.bmp", 1}, {Showed + "b.bmp", 2}, {Showed + "c.bmp", 3}, {Showed + "d.bmp", 4}});
                 b.arm();
-                b.f.w().cmdRestore_Click();
-
-                // Restore tells nothing either way; the list and the button show what happened.
-                EXPECT(b.f.desktop.boxes.isEmpty(), "restore showed a message");
-                EXPECT(b.f.w().cmdRestore->isEnabled() == QDir(b.f.tmp.host(Showed)).exists(),
-                       "the restore button does not show whether used logos remain");
+                b.click("cmdRestore");
                 b.expectEnd(true, {}, true);
+                EXPECT(b.f.desktop.boxes.isEmpty(), "restore showed a message");
+                EXPECT(b.f.find("cmdRestore")->isEnabled() == QDir(b.f.tmp.host(Showed)).exists(),
+                       "the restore button does not show whether used logos remain");
             });
-        }
-    }
-
-    void dropAdd()
-    {
-        everyStep([&](Bench &b) {
-            b.start({{Folder + "a.bmp", 1}, {Folder + "n2.bmp", 7}, {Incoming + "n1.bmp", 5},
-                     {Incoming + "n2.bmp", 6}});
-            b.f.desktop.answer(mb::AnswerYes); // replace n2.bmp
-            QMimeData data;
-            data.setUrls({QUrl::fromLocalFile(b.f.tmp.host(Incoming + "n1.bmp")),
-                          QUrl::fromLocalFile(b.f.tmp.host(Incoming + "n2.bmp"))});
-            b.arm();
-            b.f.w().lstSys_OLEDragDrop(&data);
-
-            const QByteArray n1 = b.read(Folder + "n1.bmp");
-            const QByteArray n2 = b.read(Folder + "n2.bmp");
-            EXPECT((n1.isNull() || n1 == b.logo(5)) && (n2 == b.logo(7) || n2 == b.logo(6)),
-                   "an added file is neither absent, the old file nor the new one");
-            // The replaced n2.bmp may go only when the new one took its place (checked above).
-            const bool allAdded = n1 == b.logo(5) && n2 == b.logo(6);
-            b.expectEnd(allAdded, {b.logo(7)}, allAdded);
-        });
-    }
-
-    void commandLineAdd()
-    {
-        for (const bool replacing : {false, true}) {
-            everyStep([&](Bench &b) {
-                QVERIFY(b.f.writeLogo(Incoming + "n1.bmp", 5) && b.f.writeLogo(Folder + "a.bmp", 1));
-                if (replacing) {
-                    QVERIFY(b.f.writeLogo(Folder + "n1.bmp", 7));
-                    b.f.desktop.answer(mb::AnswerYes);
-                }
-                LogoTester tester(b.files, b.f.pictures);
-                b.arm();
-                const int exit = cmdline::addToStartup(b.files, b.f.desktop, tester,
-                                                       "/c " + Incoming + "n1.bmp", Folder);
-
-                const QByteArray target = b.read(Folder + "n1.bmp");
-                const bool added = target == b.logo(5);
-                EXPECT(added || target == (replacing ? b.logo(7) : QByteArray()),
-                       "the added file is neither the old file nor the new one");
-                EXPECT(exit == (added ? cmdline::ExitDone : cmdline::ExitRefused), "a wrong exit code");
-                EXPECT(added || b.titles(mb::Critical).size() == 1, "a failed add was told more than once");
-                b.expectEnd(added, {b.logo(7)}, false, {}, "加入完成");
-            });
-        }
-    }
-
-    void deleteFile()
-    {
-        everyStep([&](Bench &b) {
-            b.start();
-            b.f.w().lstSys->setListIndex(0);
+        // Two files dropped from a file manager, one replacing a logo (answered Yes).
+        QTest::newRow("drop") << Scenario([](Bench &b) {
+            b.start({{Folder + "a.bmp", 1}, {Folder + "n2.bmp", 7}, {Incoming + "n1.bmp", 5}, {Incoming + "n2.bmp", 6}});
             b.f.desktop.answer(mb::AnswerYes);
             b.arm();
-            b.f.w().mnuDelete_Click();
-
+            QVERIFY(b.f.dropOnList({b.f.tmp.host(Incoming + "n1.bmp"), b.f.tmp.host(Incoming + "n2.bmp")}));
+            const bool allAdded = b.read(Folder + "n1.bmp") == b.logo(5) && b.read(Folder + "n2.bmp") == b.logo(6);
+            EXPECT(b.f.tmp.exists(Folder + "n2.bmp"), "the replaced logo is gone");
+            b.expectEnd(allAdded, {b.logo(7)}, allAdded);
+        });
+        // "/c C:\Incoming\n1.bmp" adds to the Startup folder, replacing a file of that name or not.
+        for (const bool replacing : {false, true})
+            QTest::addRow("command line%s", replacing ? ", replacing" : "") << Scenario([=](Bench &b) {
+                b.f.services->commandText = "/c " + Incoming + "n1.bmp";
+                if (replacing)
+                    b.f.desktop.answer(mb::AnswerYes);
+                const Logos logos{{Incoming + "n1.bmp", 5}, {Folder + "a.bmp", 1}};
+                const int exit = b.start(replacing ? logos + Logos{{Folder + "n1.bmp", 7}} : logos);
+                const QByteArray target = b.read(Folder + "n1.bmp");
+                const bool added = target == b.logo(5);
+                EXPECT(added || target == (replacing ? b.logo(7) : QByteArray()), "the old file changed");
+                EXPECT(exit == (added ? 0 : 1) && !b.f.window, "a wrong exit status");
+                EXPECT(added || b.f.desktop.boxes.size() == (replacing ? 2 : 1), "a failure told more than once");
+                b.expectEnd(added, {b.logo(7)}, false, {}, "加入完成");
+            });
+        // Edit > Delete on the first entry, answered Yes.
+        QTest::newRow("delete") << Scenario([](Bench &b) {
+            b.start();
+            b.f.desktop.answer(mb::AnswerYes);
+            b.arm();
+            b.f.chooseMenu('E', 'D');
             const bool deleted = !b.f.tmp.exists(Folder + "a.bmp");
-            EXPECT(deleted || b.read(Folder + "a.bmp") == b.logo(1), "the file not deleted changed");
             b.expectEnd(deleted, {b.logo(1)}, deleted, "刪除檔案發生錯誤");
         });
-    }
-
-    void rename()
-    {
-        everyStep([&](Bench &b) {
+        // F2 on the first entry, a new name typed, Enter.
+        QTest::newRow("rename") << Scenario([](Bench &b) {
             b.start();
-            FrmLogo &w = b.f.w();
-            w.lstSys->setListIndex(0);
-            w.mnuRename_Click();
-            w.txtRename->setText("c.bmp");
-            int key = 'c';
-            w.txtRename_KeyPress(key);
+            QTest::keyClick(b.f.list(), Qt::Key_F2);
+            auto *box = b.f.find<QLineEdit>("txtRename");
+            QVERIFY(box);
+            QTest::keyClicks(box, "c.bmp");
             b.arm();
-            w.txtRename_KeyDown(13);
-
+            QTest::keyClick(box, Qt::Key_Return);
+            QTRY_VERIFY(!b.f.find("txtRename")); // the list ends the edit once the box has the key
             const bool renamed = b.read(Folder + "c.bmp") == b.logo(1);
             EXPECT(renamed != b.f.tmp.exists(Folder + "a.bmp"), "the file is under both names or neither");
             b.expectEnd(renamed, {}, renamed, "更換檔名發生錯誤");
         });
-    }
-
-    void settingsSave()
-    {
-        everyStep([&](Bench &b) {
+        // Ctrl+X with new values: the Startup folder (its question answered Yes), two flags, the
+        // pop-up option and the order. Each key holds its old or new value; the rest is kept.
+        QTest::newRow("settings save") << Scenario([](Bench &b) {
             b.start({{Folder + "a.bmp", 1}, {"C:\\Other\\b.bmp", 2}},
-                    "; kept as it is\n[SplashwheelSet]\nStart_Path=C:\\Logos\\\nWait_Path=C:\\Logos\\\n"
+                    "; kept\n[SplashwheelSet]\nStart_Path=C:\\Logos\\\nWait_Path=C:\\Logos\\\n"
                     "Start_Checked=False\nPopUp=False\nMethod=Little\n[Other]\nx=1\n");
-            FrmLogo &w = b.f.w();
-            // New values: a Wait folder, two flags, the pop-up option and the method.
-            w.lblWait_Click();
-            w.rescan(QStringLiteral("C:\\Other"), false);
-            w.chkStartup->setChecked(true);
-            w.chkWait->setChecked(true);
-            w.optYes->setChecked(true);
-            w.mnuBig_Click();
-            b.f.desktop.clear();
-            b.f.desktop.answer(mb::AnswerYes); // save the changed Wait folder
+            b.f.typePath(QStringLiteral("C:\\Other"));
+            QVERIFY(b.f.waitForScan());
+            for (const char *control : {"chkStartup", "chkWait", "optYes"})
+                b.click(control);
+            b.f.chooseMenu('M', 'B');
+            b.f.desktop.answer(mb::AnswerYes);
             b.arm();
-            bool cancel = false;
-            w.Form_Unload(cancel);
-
-            const QByteArray bytes = b.f.settingsBytes();
-            const ProfileText text(bytes);
+            QTest::keyClick(b.f.list(), Qt::Key_X, Qt::ControlModifier);
+            const ProfileText text(b.f.settingsBytes());
             const QList<std::tuple<QByteArray, QByteArray, QByteArray>> keys = {
-                {"Start_Path", "C:\\Logos\\", "C:\\Logos\\"}, {"Wait_Path", "C:\\Logos\\", "C:\\Other\\"},
-                {"Start_Checked", "False", "True"},           {"Wait_Checked", "", "True"},
-                {"PopUp", "False", "True"},                   {"Shutdown_Checked", "", "False"},
-                {"Method", "Little", "Big"},
-            };
+                {"Start_Path", "C:\\Logos\\", "C:\\Other\\"}, {"Wait_Path", "C:\\Logos\\", "C:\\Logos\\"},
+                {"Start_Checked", "False", "True"}, {"Wait_Checked", "", "True"}, {"PopUp", "False", "True"},
+                {"Shutdown_Checked", "", "False"}, {"Method", "Little", "Big"}};
             bool allNew = true;
             for (const auto &[key, oldValue, newValue] : keys) {
                 QByteArray value;
@@ -358,52 +262,54 @@ private slots:
                 allNew = allNew && found && value == newValue;
             }
             QByteArray other;
-            EXPECT(bytes.startsWith("; kept as it is\r\n") && text.value("Other", "x", other) && other == "1",
+            EXPECT(text.bytes().startsWith("; kept\r\n") && text.value("Other", "x", other) && other == "1",
                    "the settings file lost what it held besides the tool's keys");
             b.expectEnd(allNew);
         });
+        // Start at boot > On creates the shortcut; > Off removes it, telling nothing.
+        for (const bool create : {true, false})
+            QTest::addRow("shortcut %s", create ? "on" : "off") << Scenario([=](Bench &b) {
+                static QByteArray complete; // as the run without a failure made it
+                const QString startup = b.f.tmp.prefix().startupFolder();
+                if (!create)
+                    QCOMPARE(StartupRegistration(b.f.tmp.files())
+                                 .create(startup, b.f.tmp.prefix().programsFolder(), b.f.services->programFolder), 0);
+                b.start({}, {});
+                b.arm();
+                b.f.chooseMenu('S', create ? 'Y' : 'N');
+                const QByteArray bytes = b.read(StartupRegistration::linkPath(startup));
+                if (create && b.step == 0)
+                    complete = bytes;
+                const bool there = !bytes.isNull();
+                EXPECT(!there || bytes == complete, "a partial shortcut");
+                EXPECT(b.f.find<QAction>("mnuRun")->isChecked() == there
+                           && b.f.find<QAction>("mnuUnrun")->isChecked() != there,
+                       "the menu does not show whether the shortcut is there");
+                b.expectEnd(!create || there);
+            });
     }
-
-    void shortcutCreate()
+    // Runs the scenario with no failure, then with the failure at step 1, 2, ... until a run in
+    // which no injected failure fired: by then every changing call of the operation has failed.
+    void everyStep()
     {
-        QByteArray complete;
-        everyStep([&](Bench &b) {
-            b.f.load();
-            const QString link = StartupRegistration::linkPath(b.f.tmp.prefix().startupFolder());
-            b.f.desktop.clear();
-            b.arm();
-            b.f.w().mnuRun_Click();
-
-            const QByteArray bytes = b.read(link);
-            if (b.step == 0)
-                complete = bytes;
-            const bool made = !bytes.isNull();
-            EXPECT(!made || bytes == complete, "a partial shortcut");
-            EXPECT(b.f.w().mnuRun->isChecked() == made, "the menu does not show whether the shortcut is");
-            b.expectEnd(made);
-        });
-    }
-
-    void shortcutRemove()
-    {
-        everyStep([&](Bench &b) {
-            StartupRegistration registration(b.f.tmp.files());
-            const QString startup = b.f.tmp.prefix().startupFolder();
-            QCOMPARE(registration.create(startup, b.f.tmp.prefix().programsFolder(),
-                                         b.f.services->programFolder),
-                     0);
-            b.f.load();
-            QVERIFY(b.f.w().mnuRun->isChecked());
-            b.f.desktop.clear();
-            b.arm();
-            b.f.w().mnuUnrun_Click();
-
-            // Removing tells nothing; the menu keeps showing the truth.
-            const bool there = b.f.tmp.exists(StartupRegistration::linkPath(startup));
-            EXPECT(b.f.w().mnuRun->isChecked() == there && b.f.w().mnuUnrun->isChecked() != there,
-                   "the menu does not show whether the shortcut exists");
-            EXPECT(b.f.desktop.boxes.isEmpty(), "removing the shortcut showed a message");
-        });
+        QFETCH(Scenario, scenario);
+        QFETCH_GLOBAL(bool, onward);
+        QFETCH_GLOBAL(int, error);
+        for (int step = 0; step < 100; ++step) {
+            Bench b(step, onward, error);
+            scenario(b);
+            if (QTest::currentTestFailed())
+                return qWarning("failed with the failure injected at step %d", step);
+            const int fired = int(std::count_if(b.files.log().begin(), b.files.log().end(),
+                                                [](const auto &call) { return call.injected; }));
+            QVERIFY(step > 0 || fired == 0);
+            QVERIFY2(b.files.changingCalls() > b.armedAt, "the operation changed nothing");
+            totalRuns += step > 0 ? 1 : 0;
+            totalInjected += fired;
+            if (step > 0 && fired == 0)
+                return;
+        }
+        QFAIL("the operation never ran out of file calls");
     }
 };
 
