@@ -9,6 +9,7 @@ namespace bg {
 namespace {
 const char *const EditedProperty = "bootgalleryEdited";
 const char *const OldNameProperty = "bootgalleryOldName";
+const char *const ConfirmedProperty = "bootgalleryConfirmed";
 } // namespace
 
 QWidget *RenameDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
@@ -47,7 +48,9 @@ void RenameDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
     if (!box->property(EditedProperty).toBool())
         return;
     box->setProperty(EditedProperty, false); // confirmed once, however the edit then closes
-    emit renameConfirmed(box->property(OldNameProperty).toString(), box->text());
+    // Reported when the view has let go of the box: the re-scan a rename starts empties the
+    // list, which must not close the box a second time.
+    box->setProperty(ConfirmedProperty, true);
 }
 
 void RenameDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
@@ -63,7 +66,10 @@ void RenameDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) co
 {
     if (editor == m_editor)
         m_editor.clear();
-    QStyledItemDelegate::destroyEditor(editor, index);
+    QStyledItemDelegate::destroyEditor(editor, index); // deleted later: still readable here
+    if (editor->property(ConfirmedProperty).toBool())
+        emit renameConfirmed(editor->property(OldNameProperty).toString(),
+                             static_cast<QLineEdit *>(editor)->text());
 }
 
 void RenameDelegate::commitEditing()

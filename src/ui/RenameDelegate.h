@@ -9,9 +9,10 @@ namespace bg {
 
 // Edits a logo's file name in place: a green one-line box (txtRename) laid over the entry's
 // row, from the list's left edge and as wide as the window asks. The model is never written:
-// a confirmed edit (Enter, or the focus moving elsewhere) is reported through renameConfirmed()
-// when the user changed the text by any means (typing, pasting, an input method); Escape ends
-// the edit without one. Ctrl+X is left to the window, whose shortcut closes it.
+// a confirmed edit (Enter, or the focus moving elsewhere) is reported through renameConfirmed(),
+// once the box has closed, when the user changed the text by any means (typing, pasting, an
+// input method); Escape ends the edit without one. Ctrl+X is left to the window, whose
+// shortcut closes it.
 class RenameDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
