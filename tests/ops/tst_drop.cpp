@@ -1,147 +1,127 @@
-// Pictures dropped on the logo list.
-#include "support/FaultInjectingFileService.h"
+// Pictures dropped on the logo list from a file manager.
 #include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
-#include "ui/LogoList.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
 using namespace bg;
 using namespace bg::test;
 using Boxes = QList<ScriptedDesktop::Box>;
 
 namespace {
-const QString Folder = QStringLiteral("C:\\Logos\\");
-const QString In = QStringLiteral("C:\\In\\");
-const ScriptedDesktop::Box Denied{"沒有檔案的使用權限。", 16, "加入失敗"};
-const ScriptedDesktop::Box NotFound{"找不到來源檔案。", 16, "加入失敗"};
-ScriptedDesktop::Box replaceQuestion(const QString &name)
+const QString Folder = QStringLiteral("C:\\Logos\\"), In = QStringLiteral("C:\\In\\");
+const ScriptedDesktop::Box Denied{"沒有檔案的使用權限。", 16, "加入失敗"},
+    NotFound{"找不到來源檔案。", 16, "加入失敗"};
+const ScriptedDesktop::Box ReplaceB{"'b.bmp' 檔案已經存在，是否要覆蓋此檔？", 292, "確認取代檔案"};
+const QStringList ABC{"a.bmp", "b.bmp", "c.bmp"}, AB{"a.bmp", "b.bmp"}, B{"b.bmp"};
+
+// The files dropped (Windows paths, or host paths from /), the answer whether to replace b.bmp,
+// the error of every copy (-1: b.bmp is read-only); the boxes, C:\Logos\ and the entries then.
+struct Drop
 {
-    return {"'" + name + "' 檔案已經存在，是否要覆蓋此檔？", 292, "確認取代檔案"};
+    QStringList dropped;
+    int answer, copyError;
+    Boxes boxes;
+    QStringList files, listed;
+    bool duringScan = false;
+};
+
+// C:\Logos\ lists b.bmp; a.bmp, b.bmp, c.bmp and files that are no logos wait in C:\In\.
+void open(WindowFixture &f)
+{
+    f.writeSettings("[SplashwheelSet]\nStart_Path=" + Folder + "\n");
+    QVERIFY(f.writeLogos(Folder, {"b.bmp"}) && f.writeLogos(In, ABC));
+    QVERIFY(f.tmp.writeFile(In + "deep.bmp", pictures::bmp(QSize(320, 400), 24)));
+    QVERIFY(f.tmp.writeFile(In + "small.bmp", pictures::bmp(QSize(100, 80), 8)));
+    QVERIFY(f.tmp.writeFileOfSize(In + "text.txt", 129078) && f.tmp.makeFolder(In + "dir.bmp"));
+    QCOMPARE(f.start(), -1);
 }
 } // namespace
+Q_DECLARE_METATYPE(Drop)
 
 class TestDrop : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<FaultInjectingFileService> faulty;
-    std::unique_ptr<WindowFixture> f;
-    int scans = 0; // each re-scan of a non-empty folder selects its first entry once
-
-    // The folder lists b.bmp; a.bmp, b.bmp and c.bmp wait in C:\In\ to be dropped.
-    void start(int failCopyWith = 0)
-    {
-        if (failCopyWith) {
-            faulty = std::make_unique<FaultInjectingFileService>(f->tmp.files());
-            faulty->failEveryCallOf("copyFile", failCopyWith);
-            f->services.reset(new Services{f->tmp.prefix(), *faulty, f->desktop, f->pictures,
-                                           f->services->programFolder, {}, false});
-        }
-        f->writeSettings("[SplashwheelSet]\nStart_Path=" + Folder + "\n");
-        QVERIFY(f->writeLogos(Folder, {"b.bmp"}) && f->writeLogos(In, {"a.bmp", "b.bmp", "c.bmp"}));
-        QVERIFY(f->load().showWindow);
-        connect(f->w().lstSys, &LogoList::entryChosen, this, [this] { ++scans; });
-    }
-    void drop(const QStringList &windowsOrHostPaths)
-    {
-        QList<QUrl> urls;
-        for (const QString &p : windowsOrHostPaths)
-            urls << QUrl::fromLocalFile(p.startsWith('/') ? p : f->tmp.host(p));
-        QMimeData data;
-        data.setUrls(urls);
-        QVERIFY(f->w().lstSys_OLEDragOver(&data));
-        f->w().lstSys_OLEDragDrop(&data);
-    }
 
 private slots:
-    void init() { f = std::make_unique<WindowFixture>(); scans = 0; }
-    void cleanup() { f.reset(); faulty.reset(); }
-
-    void refusedData_data()
-    {
-        QTest::addColumn<QList<QUrl>>("urls");
-        QTest::newRow("text only") << QList<QUrl>{};
-        QTest::newRow("web address") << QList<QUrl>{QUrl("https://example.com/a.bmp")};
-        QTest::newRow("other host") << QList<QUrl>{QUrl("file://server.example/a.bmp")};
-    }
+    // What is no list of local files is refused when it comes over the list and when dropped.
     void refusedData()
     {
-        QFETCH(QList<QUrl>, urls);
-        start();
-        QMimeData data;
-        data.setText("/tmp/a.bmp");
-        data.setUrls(urls);
-        QVERIFY(!f->w().lstSys_OLEDragOver(&data));
-        f->w().lstSys_OLEDragDrop(&data);
-        QVERIFY(f->desktop.boxes.isEmpty());
-        QCOMPARE(scans, 0);
+        WindowFixture f;
+        open(f);
+        for (const QList<QUrl> &urls : {QList<QUrl>{}, {QUrl("https://example.com/a.bmp")},
+                                        {QUrl("file://server.example/a.bmp")}}) {
+            QMimeData data;
+            data.setText(f.tmp.host(In + "a.bmp"));
+            data.setUrls(urls);
+            const QPoint at = f.listViewport()->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f.listViewport(), &enter);
+            QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f.listViewport(), &drop);
+            QVERIFY(!enter.isAccepted() && !drop.isAccepted());
+        }
+        QVERIFY(f.desktop.boxes.isEmpty() && !f.tmp.exists(Folder + "a.bmp"));
     }
 
-    void threeLogosSecondExists_data()
+    void drop_data()
     {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("keep") << int(mb::AnswerNo);
-        QTest::newRow("replace") << int(mb::AnswerYes);
+        QTest::addColumn<Drop>("d");
+        const QStringList three{In + "a.bmp", In + "b.bmp", In + "c.bmp"};
+        QTest::newRow("keep the existing") << Drop{three, mb::AnswerNo, 0, {ReplaceB}, ABC, ABC};
+        QTest::newRow("replace it") << Drop{three, mb::AnswerYes, 0, {ReplaceB}, ABC, ABC};
+        // What is no logo is passed over without a word, a folder and the folder's own file too.
+        QTest::newRow("no logos among them")
+            << Drop{{In + "deep.bmp", In + "small.bmp", In + "text.txt", "c:\\logos\\B.BMP",
+                     In + "dir.bmp", In + "a.bmp"}, 0, 0, {}, AB, AB};
+        // Held until the scan has ended, then added and listed after the next scan.
+        QTest::newRow("during a scan") << Drop{{In + "a.bmp"}, 0, 0, {}, AB, AB, true};
+        // An error ends the drop with its message; what was copied waits for the next scan.
+        QTest::newRow("read-only destination")
+            << Drop{three, mb::AnswerYes, -1, {ReplaceB, Denied}, AB, B};
+        QTest::newRow("vanished file")
+            << Drop{{In + "a.bmp", In + "gone.bmp", In + "c.bmp"}, 0, 0, {NotFound}, AB, B};
+        QTest::newRow("no Windows form")
+            << Drop{{In + "a.bmp", "/tmp/what?.bmp", In + "c.bmp"}, 0, 0, {NotFound}, AB, B};
+        QTest::newRow("other error") << Drop{{In + "c.bmp", In + "a.bmp"}, 0, 61,
+            {{"程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！", 16, "錯誤編號61"}}, B, B};
     }
-    void threeLogosSecondExists()
+    void drop()
     {
-        QFETCH(int, answer);
-        start();
-        const QByteArray old = f->tmp.readFile(Folder + "b.bmp");
-        f->desktop.answer(answer);
-        drop({In + "a.bmp", In + "b.bmp", In + "c.bmp"});
-        QCOMPARE(f->desktop.boxes, Boxes{replaceQuestion("b.bmp")});
-        QCOMPARE(f->tmp.readFile(Folder + "c.bmp"), f->tmp.readFile(In + "c.bmp"));
-        QCOMPARE(f->tmp.readFile(Folder + "b.bmp"),
-                 answer == mb::AnswerYes ? f->tmp.readFile(In + "b.bmp") : old);
-        QCOMPARE(f->entries(), QStringList({"a.bmp", "b.bmp", "c.bmp"}));
-        QCOMPARE(scans, 1);
-    }
-
-    // What is no logo is passed over without a word; the logo dropped last is added.
-    void nonLogosAreSkippedSilently()
-    {
-        start();
-        QVERIFY(f->tmp.writeFile(In + "deep.bmp", pictures::bmp(QSize(320, 400), 24)));
-        QVERIFY(f->tmp.writeFile(In + "small.bmp", pictures::bmp(QSize(100, 80), 8)));
-        QVERIFY(f->tmp.writeFileOfSize(In + "text.txt", 129078));
-        QVERIFY(f->tmp.makeFolder(In + "folder.bmp"));
-        // The folder's own file, named in other letters.
-        drop({In + "deep.bmp", In + "small.bmp", In + "text.txt", "c:\\logos\\B.BMP",
-              In + "folder.bmp", In + "a.bmp"});
-        QVERIFY(f->desktop.boxes.isEmpty());
-        QCOMPARE(scans, 1);
-        QCOMPARE(QDir(f->tmp.host(Folder)).entryList(QDir::Files), QStringList({"a.bmp", "b.bmp"}));
-    }
-
-    void errorEndsTheDrop_data()
-    {
-        QTest::addColumn<QString>("second"); // the second dropped file
-        QTest::addColumn<int>("copyError");
-        QTest::addColumn<Boxes>("boxes");
-        QTest::newRow("read-only destination") << In + "b.bmp" << 0
-                                               << Boxes{replaceQuestion("b.bmp"), Denied};
-        QTest::newRow("vanished file") << In + "gone.bmp" << 0 << Boxes{NotFound};
-        QTest::newRow("no Windows form") << "/tmp/what?.bmp" << 0 << Boxes{NotFound};
-        QTest::newRow("other error") << In + "c.bmp" << 61
-                                     << Boxes{{"程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！", 16, "錯誤編號61"}};
-    }
-    void errorEndsTheDrop()
-    {
-        QFETCH(QString, second);
-        QFETCH(int, copyError);
-        QFETCH(Boxes, boxes);
-        start(copyError);
-        QVERIFY(f->tmp.setReadOnly(Folder + "b.bmp", true));
-        f->desktop.answer(mb::AnswerYes);
-        drop(copyError ? QStringList{second, In + "a.bmp"} : QStringList{In + "a.bmp", second, In + "c.bmp"});
-        QCOMPARE(f->desktop.boxes, boxes);
-        QCOMPARE(f->tmp.exists(Folder + "a.bmp"), !copyError); // copied, but no re-scan
-        QVERIFY(!f->tmp.exists(Folder + "c.bmp"));                // never examined
-        QCOMPARE(f->entries(), QStringList{"b.bmp"});
-        QCOMPARE(scans, 0);
+        QFETCH(Drop, d);
+        WindowFixture f;
+        FaultInjectingFileService &faults = f.injectFaults(); // passes calls on unless told
+        if (d.copyError > 0)
+            faults.failEveryCallOf("copyFile", d.copyError);
+        open(f);
+        QVERIFY(f.tmp.setReadOnly(Folder + "b.bmp", d.copyError < 0));
+        const QByteArray old = f.tmp.readFile(Folder + "b.bmp");
+        QSignalSpy scans(&f.w(), &MainWindow::scanFinished);
+        if (d.duringScan) {
+            f.holdScans();
+            QTest::keyClick(f.find("lstSys"), Qt::Key_F5);
+            QTRY_VERIFY(f.w().isScanning());
+        }
+        f.desktop.answer(d.answer);
+        for (QString &path : d.dropped)
+            path = path.startsWith('/') ? path : f.tmp.host(path);
+        QVERIFY(f.dropOnList(d.dropped));
+        QTest::qWait(20);
+        QCOMPARE(f.tmp.exists(Folder + "a.bmp"), d.files.contains("a.bmp") && !d.duringScan);
+        f.releaseScans();
+        QTRY_COMPARE(scans.size(), (d.listed.size() > 1) + d.duringScan); // none after an error
+        QCOMPARE(f.desktop.boxes, d.boxes);
+        QCOMPARE(QDir(f.tmp.host(Folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 d.files);
+        QCOMPARE(f.entries(), d.listed);
+        const bool replaced = d.answer == mb::AnswerYes && d.copyError == 0;
+        QCOMPARE(f.tmp.readFile(Folder + "b.bmp"), replaced ? f.tmp.readFile(In + "b.bmp") : old);
     }
 };
 

@@ -1,192 +1,100 @@
-// The start-at-boot menu (the Startup-folder shortcut) and the order menu.
-#include "ops/StartupRegistration.h"
+// The start-at-boot menu (a shortcut in the Startup folder) and the order menu, by access keys.
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
-#include "support/FaultInjectingFileService.h"
 #include "support/WindowFixture.h"
 
 #include <QAction>
-#include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
+#include <QFile>
 #include <QTest>
 
 using namespace bg;
 using bg::test::WindowFixture;
+using Boxes = QList<bg::test::ScriptedDesktop::Box>;
 
 namespace {
-const QString Startup = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp");
-const QString WineStartup = QStringLiteral(
-    "C:\\users\\ann\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup");
-const QString Link = Startup + QStringLiteral("\\Splashwheel.lnk");
-const QString Onboot = QStringLiteral("C:\\Program Files\\Bootgallery\\Onboot.exe");
+const QString Link = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Splashwheel.lnk");
+const int Deleted = -1, Made = -2; // shortcuts changed by hand; else the attributes given it
 
-void mark(FrmLogo &w, bool registered)
-{
-    w.mnuRun->setChecked(registered);
-    w.mnuUnrun->setChecked(!registered);
-}
+// The item chosen (Y: on, N: off) once the shortcut was changed by hand; then whether a
+// shortcut is there, whether Y is checked (N is the other way), and the boxes shown.
+struct Choice { char key; int change; bool linked, on; Boxes boxes = {}; };
 
-// Loads the window and forgets the start's boxes; marks "registered" as asked.
-bool load(WindowFixture &f, bool registered)
+bool isChecked(const WindowFixture &f, const char *item)
 {
-    if (!f.tmp.isValid() || !f.load().showWindow)
-        return false;
-    f.desktop.clear();
-    mark(f.w(), registered);
-    return true;
+    return f.find<QAction>(item)->isChecked();
 }
 } // namespace
+Q_DECLARE_METATYPE(Choice)
 
 class TestRegistration : public QObject
 {
     Q_OBJECT
 private slots:
-    void registerWritesLink_data()
+    void startAtBoot_data()
     {
-        QTest::addColumn<QString>("startup");
-        QTest::newRow("Windows 98") << Startup;
-        QTest::newRow("Wine per-user") << WineStartup;
-    }
-
-    void registerWritesLink()
-    {
-        QFETCH(QString, startup);
-        WindowFixture f;
-        QVERIFY(f.tmp.writeFileOfSize(Onboot, 2048));
-        if (startup != Startup) {
-            QVERIFY(QDir(f.tmp.host(QStringLiteral("C:\\WINDOWS\\Start Menu"))).removeRecursively());
-            QVERIFY(f.tmp.makeFolder(startup));
-        }
-        QVERIFY(load(f, false));
-        f.w().mnuRun->trigger(); // through the menu, as a click arrives
-        QVERIFY(f.w().mnuRun->isChecked() && !f.w().mnuUnrun->isChecked());
-        QVERIFY(f.w().state.startupMenuFolder == startup && f.desktop.boxes.isEmpty());
-
-        const QString lnkinfo = QStandardPaths::findExecutable(QStringLiteral("lnkinfo"));
-        if (lnkinfo.isEmpty())
-            QSKIP("lnkinfo (liblnk-utils) is not installed");
-        QProcess reader;
-        reader.start(lnkinfo, {QStringLiteral("-c"), QStringLiteral("windows-950"),
-                               f.tmp.host(startup + QStringLiteral("\\Splashwheel.lnk"))});
-        QVERIFY(reader.waitForFinished(30000));
-        const QString out = QString::fromUtf8(reader.readAllStandardOutput());
-        QCOMPARE(reader.exitCode(), 0);
-        QVERIFY2(out.contains(QStringLiteral("Local path\t\t\t: ") + Onboot), qPrintable(out));
-        QVERIFY2(!out.contains(QLatin1String("arguments"), Qt::CaseInsensitive), qPrintable(out));
-    }
-
-    void writerGetsLastComponent()
-    {
-        test::TempPrefix machine;
-        QStringList seen;
-        const StartupRegistration registration(
-            machine.files(), [&seen](const QString &programs, const QString &folder,
-                                     const QString &name, const QString &target, const QString &args) {
-                seen = {programs, folder, name, target, args};
-                return 0;
-            });
-        const QString program = QStringLiteral("C:\\Program Files\\Bootgallery\\");
-        const std::pair<QString, QString> cases[] = {
-            {Startup, "StartUp"}, {WineStartup, "Startup"}, {"StartUp", ""}, {"", ""}};
-        for (const auto &[startup, folder] : cases) {
-            QCOMPARE(registration.create(startup, QStringLiteral("P:\\"), program), 0);
-            QCOMPARE(seen, (QStringList{"P:\\", folder, "Splashwheel", Onboot, QString()}));
-        }
-    }
-
-    void failedLinkKeepsMarks()
-    {
-        WindowFixture f;
-        test::FaultInjectingFileService faulty(f.tmp.files());
-        faulty.failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
-        f.services.reset(new Services{f.tmp.prefix(), faulty, f.desktop, f.pictures,
-                                      f.services->programFolder, QString(), false});
-        QVERIFY(load(f, false));
-        f.w().mnuRun_Click();
-        QVERIFY(!f.w().mnuRun->isChecked() && f.w().mnuUnrun->isChecked());
-        QVERIFY(!f.tmp.exists(Link));
-        QCOMPARE(f.desktop.boxes.size(), 1);
-        QVERIFY(f.desktop.boxes[0].style == mb::Critical && f.desktop.boxes[0].title == "開機啟動");
-    }
-
-    void unregister_data()
-    {
-        QTest::addColumn<int>("attributes"); // -1: no shortcut
-        QTest::addColumn<bool>("remains");
-        QTest::addColumn<bool>("marksMove");
-        QTest::newRow("present") << 0 << false << true;
-        QTest::newRow("removed by hand") << -1 << false << true;
+        QTest::addColumn<Choice>("c");
+        QTest::newRow("on") << Choice{'Y', 0, true, true};
+        QTest::newRow("on, cannot write") << Choice{'Y', 0, false, false, {
+            {"無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。", mb::Critical, "開機啟動"}}};
+        QTest::newRow("off") << Choice{'N', 0, false, false};
+        QTest::newRow("off, removed by hand") << Choice{'N', Deleted, false, false};
         // Neither deleted nor found: the menu says "off" although the file is still there.
-        QTest::newRow("hidden") << attr::Hidden << true << true;
-        QTest::newRow("read-only") << attr::ReadOnly << true << false;
+        QTest::newRow("off, hidden") << Choice{'N', attr::Hidden, true, false};
+        QTest::newRow("off, read-only") << Choice{'N', attr::ReadOnly, true, true};
+        // A click on the checked item does nothing, whatever the disk holds by now.
+        QTest::newRow("checked on") << Choice{'Y', Deleted, false, true};
+        QTest::newRow("checked off") << Choice{'N', Made, true, false};
     }
-
-    void unregister()
+    void startAtBoot()
     {
-        QFETCH(int, attributes);
-        QFETCH(bool, remains);
-        QFETCH(bool, marksMove);
+        QFETCH(Choice, c);
         WindowFixture f;
-        QVERIFY(load(f, true));
-        if (attributes >= 0) {
-            QVERIFY(f.tmp.writeFile(Link, QByteArray("L\0\0\0", 4)));
-            QCOMPARE(attr::write(f.tmp.host(Link), attributes), 0);
-            if ((attr::read(f.tmp.host(Link)) & attributes) != attributes)
+        if (!c.boxes.isEmpty())
+            f.injectFaults().failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
+        const bool registered = c.key == 'N' ? c.change != Made : c.change == Deleted;
+        QVERIFY(!registered || f.tmp.writeFile(Link, "L"));
+        QCOMPARE(f.start(), -1);
+        QVERIFY(isChecked(f, "mnuRun") == registered && isChecked(f, "mnuUnrun") != registered);
+        const QString host = f.tmp.host(Link);
+        if (c.change == Deleted || c.change == Made) {
+            QVERIFY(c.change == Made ? f.tmp.writeFile(Link, "L") : QFile::remove(host));
+        } else if (c.change > 0) {
+            QCOMPARE(attr::write(host, c.change), 0);
+            if ((attr::read(host) & c.change) != c.change)
                 QSKIP("the temporary file system keeps no hidden attribute");
         }
-        f.w().mnuUnrun->trigger();
-        QCOMPARE(f.tmp.exists(Link), remains);
-        QVERIFY(f.w().mnuUnrun->isChecked() == marksMove && f.w().mnuRun->isChecked() != marksMove);
-        QVERIFY(f.w().state.startupMenuFolder == Startup && f.desktop.boxes.isEmpty());
+        f.chooseMenu('S', QLatin1Char(c.key));
+        QCOMPARE(f.tmp.exists(Link), c.linked);
+        QVERIFY(isChecked(f, "mnuRun") == c.on && isChecked(f, "mnuUnrun") != c.on);
+        QCOMPARE(f.desktop.boxes, c.boxes);
+        // The shortcut the window made starts Onboot.exe from the program folder.
+        if (c.change == 0 && c.linked)
+            QVERIFY(f.tmp.readFile(Link).contains("C:\\Program Files\\Bootgallery\\Onboot.exe"));
     }
 
-    void checkedItemDoesNothing()
-    {
-        WindowFixture f;
-        QVERIFY(load(f, true)); // checked, yet no shortcut: a click must not make one
-        f.w().state.startupMenuFolder.clear();
-        f.w().mnuRun->trigger();
-        QVERIFY(!f.tmp.exists(Link));
-        QVERIFY(f.w().mnuRun->isChecked() && !f.w().mnuUnrun->isChecked());
-
-        mark(f.w(), false); // "off" with a shortcut: a click must not delete it
-        QVERIFY(f.tmp.writeFile(Link, QByteArray("L\0\0\0", 4)));
-        f.w().mnuUnrun->trigger();
-        QVERIFY(f.tmp.exists(Link));
-        QVERIFY(!f.w().mnuRun->isChecked() && f.w().mnuUnrun->isChecked());
-        QVERIFY(f.w().state.startupMenuFolder.isEmpty()); // not even fetched
-    }
-
-    void methodIsSavedAtClose()
+    // Each order chosen twice (the second time on the checked item), saved only at the close,
+    // by Ctrl+X or by the File menu.
+    void orderIsSavedAtClose()
     {
         const char *const words[] = {"Little", "Big", "Random"};
+        const char *const items[] = {"mnuLittle", "mnuBig", "mnuRandom"};
         for (int chosen = 0; chosen < 3; ++chosen) {
             WindowFixture f;
-            f.writeSettings(QStringLiteral("[SplashwheelSet]\nMethod=%1\n")
-                                .arg(QLatin1String(words[(chosen + 1) % 3])));
-            QVERIFY(load(f, false));
+            f.writeSettings(QStringLiteral("[SplashwheelSet]\nMethod=") + words[(chosen + 1) % 3]);
+            QCOMPARE(f.start(), -1);
             const QByteArray before = f.settingsBytes();
-            const auto items = [&f] {
-                return QList<QAction *>{f.w().mnuLittle, f.w().mnuBig, f.w().mnuRandom};
-            };
-            const auto marks = [&items] {
-                return QList<bool>{items()[0]->isChecked(), items()[1]->isChecked(), items()[2]->isChecked()};
-            };
-            QList<bool> want{false, false, false};
-            want[chosen] = true;
-            for (int round = 0; round < 2; ++round) { // the second click is on the checked item
-                items()[chosen]->trigger();
-                QCOMPARE(marks(), want);
+            for (int round = 0; round < 2; ++round) {
+                f.chooseMenu('M', QLatin1Char("LBR"[chosen]));
+                for (int i = 0; i < 3; ++i)
+                    QCOMPARE(isChecked(f, items[i]), i == chosen);
             }
-            QCOMPARE(f.settingsBytes(), before); // nothing is written before the close
-            bool cancel = false;
-            f.w().Form_Unload(cancel);
+            QCOMPARE(f.settingsBytes(), before);
+            if (chosen == 1)
+                f.chooseMenu('F', 'C');
+            else
+                QTest::keyClick(f.find("lstSys"), Qt::Key_X, Qt::ControlModifier);
+            QTRY_VERIFY(!f.w().isVisible());
             QVERIFY(f.settingsBytes().contains(QByteArray("Method=") + words[chosen] + "\r\n"));
-
-            f.window.reset(); // the next start checks the same item
-            QVERIFY(load(f, false));
-            QCOMPARE(marks(), want);
         }
     }
 };
