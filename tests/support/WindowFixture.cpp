@@ -108,6 +108,7 @@ void WindowFixture::doubleClickRow(int row)
     // A double click is a press, a release and the double-click press, as the platform sends.
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
 }
 
 void WindowFixture::typePath(const QString &text)
@@ -175,7 +176,8 @@ bool WindowFixture::dragPreviewTo(LogoSlot slot)
 {
     static const char *const names[] = {"imgStartup", "imgWait", "imgShutdown"};
     auto *preview = find<ImageBox>("imgOutput");
-    // Moving over the preview arms its drag, which only a shown picture can start.
+    // Moving onto the preview arms its drag, which only a shown picture can start.
+    QTest::mouseMove(listViewport(), QPoint(5, 5));
     QTest::mouseMove(preview, QPoint(10, 10));
     if (!preview->autoDrag())
         return false;
