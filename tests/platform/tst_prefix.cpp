@@ -65,11 +65,9 @@ private slots:
 
     void newPrefixLayout()
     {
-        const QString root = p->root();
-        QVERIFY(QFileInfo(root + "/drive_c/WINDOWS/Start Menu/Programs/StartUp").isDir());
-        QCOMPARE(rawLink(root + "/dosdevices/c:"), "../drive_c");
-        QCOMPARE(rawLink(root + "/dosdevices/z:"), "/");
-        QCOMPARE(c(), root + "/drive_c");
+        QVERIFY(QFileInfo(p->root() + "/drive_c/WINDOWS/Start Menu/Programs/StartUp").isDir());
+        QCOMPARE(rawLink(p->root() + "/dosdevices/c:"), "../drive_c");
+        QCOMPARE(rawLink(p->root() + "/dosdevices/z:"), "/");
         // Nothing of the construction is left beside the prefix.
         const auto all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(p->baseDir()).entryList(all), QStringList{"prefix"});
@@ -80,44 +78,28 @@ private slots:
     {
         QTemporaryDir dir;
         const QString root = dir.filePath("wine");
-        QVERIFY(QDir().mkpath(root + "/drive_c/windows"));
-        QVERIFY(QDir().mkpath(root + "/dosdevices"));
+        QVERIFY(QDir().mkpath(root + "/drive_c/windows") && QDir().mkpath(root + "/dosdevices"));
         QVERIFY(QFile::link("../drive_c", root + "/dosdevices/c:"));
         QVERIFY(QFile::link(dir.path(), root + "/dosdevices/d:"));
         QVERIFY(Prefix(root).ensureCreated());
         const auto entries = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(root + "/drive_c").entryList(entries), QStringList{"windows"});
         QCOMPARE(QDir(root + "/dosdevices").entryList(entries), (QStringList{"c:", "d:"}));
-        // A plain file where the prefix should be is not a prefix.
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QVERIFY(!Prefix(file.fileName()).ensureCreated());
     }
 
     void toHost_data()
     {
         QTest::addColumn<QString>("windows");
         QTest::addColumn<QString>("host"); // relative to drive C; "-" for none
-        QTest::newRow("drive root") << "C:\\" << "";
-        QTest::newRow("drive alone") << "c:" << "";
         QTest::newRow("lower case, slashes") << "c:/windows/start menu" << "WINDOWS/Start Menu";
-        QTest::newRow("trailing backslash") << "C:\\Windows\\" << "WINDOWS";
-        QTest::newRow("doubled separators") << "C:\\\\WINDOWS\\/Start Menu" << "WINDOWS/Start Menu";
-        QTest::newRow("dot") << "C:\\.\\WINDOWS\\." << "WINDOWS";
-        QTest::newRow("dot dot") << "C:\\WINDOWS\\..\\New" << "New";
-        QTest::newRow("dot dot above root") << "C:\\..\\..\\WINDOWS" << "WINDOWS";
+        QTest::newRow("doubled separators, dots") << "C:\\\\.\\WINDOWS\\/Start Menu\\"
+                                                  << "WINDOWS/Start Menu";
+        QTest::newRow("dot dot above root") << "C:\\..\\..\\WINDOWS\\..\\New" << "New";
         QTest::newRow("new name keeps spelling") << "C:\\windows\\Logos\\MyLogo.BMP"
                                                  << "WINDOWS/Logos/MyLogo.BMP";
-        QTest::newRow("relative") << "WINDOWS\\x" << "-";
         QTest::newRow("drive relative") << "C:WINDOWS" << "-";
-        QTest::newRow("UNC") << "\\\\server\\share\\x" << "-";
-        QTest::newRow("empty") << "" << "-";
-        QTest::newRow("star") << "C:\\a*.bmp" << "-";
         QTest::newRow("colon in name") << "C:\\a:b" << "-";
-        QTest::newRow("control character") << "C:\\a\tb" << "-";
         QTest::newRow("drive without link") << "Q:\\x" << "-";
-        QTest::newRow("not a letter") << "1:\\x" << "-";
     }
 
     void toHost()
@@ -138,10 +120,6 @@ private slots:
         QCOMPARE(p->host(asked), c("/Logos/Ärger/Σοφία/Boot.Bmp"));
         QCOMPARE(p->prefix().spelledAsOnDisk(asked),
                  QStringLiteral("C:\\Logos\\Ärger\\Σοφία\\Boot.Bmp"));
-        // Below a found folder, a new name is created as the caller spelled it.
-        QCOMPARE(p->host("C:\\logos\\NEW\\File.txt"), c("/Logos/NEW/File.txt"));
-        QVERIFY(p->writeFile("C:\\LOGOS\\Showed\\A.bmp", "y"));
-        QVERIFY(QFileInfo::exists(c("/Logos/Showed/A.bmp")));
         // A listing is never remembered: a folder renamed behind our back is found again.
         QVERIFY(QDir(c()).rename("Logos", "LOGOS.old"));
         QVERIFY(mkpath("/logos"));
@@ -151,44 +129,31 @@ private slots:
             QVERIFY(QFile(c(name)).open(QIODevice::WriteOnly));
         QCOMPARE(p->host("C:\\LOGO.SYS"), c("/LOGO.SYS"));
         QCOMPARE(p->host("C:\\logo.sys"), c("/logo.sys"));
-        const QString other = p->host("C:\\Logo.Sys");
-        QVERIFY(other == c("/LOGO.SYS") || other == c("/logo.sys"));
     }
 
     void drivesThroughLinks()
     {
-        const QString d = p->addDrive(u'd');
-        QVERIFY(p->writeFile("D:\\Pictures\\a.gif", "GIF89a"));
-        QVERIFY(QFileInfo::exists(d + "/Pictures/a.gif"));
         // Upper-case letters find the lower-case link; relative targets resolve in dosdevices/.
         QVERIFY(p->addDrive(u'E', "../drive_c/WINDOWS"));
         QCOMPARE(p->host("e:\\start menu"), c("/WINDOWS/Start Menu"));
-        QCOMPARE(p->host("Z:\\"), "/");
-        QVERIFY(p->removeDrive(u'd'));
-        QVERIFY(!p->prefix().toHost("D:\\Pictures\\a.gif"));
+        QVERIFY(p->removeDrive(u'e'));
+        QVERIFY(!p->prefix().toHost("E:\\Start Menu"));
         // Without a Z: drive nothing outside the other drives has a Windows form.
         QVERIFY(p->removeDrive(u'z'));
         QVERIFY(!p->prefix().toWindows("/"));
-        QCOMPARE(p->windows(c("/Logos")), "C:\\Logos");
     }
 
     void toWindows_data()
     {
         QTest::addColumn<QString>("host"); // "@C" = drive C, "@B" = the temporary base directory
         QTest::addColumn<QString>("windows"); // "@Z" = the canonical base directory on Z:
-        QTest::newRow("root") << "/" << "Z:\\";
-        QTest::newRow("drive C") << "@C" << "C:\\";
-        QTest::newRow("inside drive C") << "@C/WINDOWS/Start Menu" << "C:\\WINDOWS\\Start Menu";
         QTest::newRow("missing rest kept") << "@C/WINDOWS/New/a.bmp" << "C:\\WINDOWS\\New\\a.bmp";
-        QTest::newRow("dot dot in host path") << "@C/WINDOWS/../x.bmp" << "C:\\x.bmp";
         QTest::newRow("through a link into drive C") << "@B/link/Programs"
                                                      << "C:\\WINDOWS\\Start Menu\\Programs";
         QTest::newRow("longest drive wins") << "@C/WINDOWS/Start Menu/Programs/StartUp/x.lnk"
                                             << "S:\\x.lnk";
         QTest::newRow("outside every drive but Z") << "@B/elsewhere/b.bmp" << "@Z/elsewhere/b.bmp";
         QTest::newRow("colon in name") << "@C/a:b.bmp" << "";
-        QTest::newRow("backslash in name") << "@C/a\\b.bmp" << "";
-        QTest::newRow("empty") << "" << "";
     }
 
     void toWindows()
@@ -203,42 +168,20 @@ private slots:
         QCOMPARE(p->prefix().toWindows(host).value_or("-"), windows.isEmpty() ? "-" : windows);
     }
 
+    // The classic layout, then Wine's: no Start menu under the Windows folder, one per user.
     void specialFolders()
     {
-        QCOMPARE(p->prefix().windowsDirectory(), "C:\\WINDOWS");
         QCOMPARE(p->prefix().startupFolder(), "C:\\WINDOWS\\Start Menu\\Programs\\StartUp");
-        QCOMPARE(p->prefix().programsFolder(), "C:\\WINDOWS\\Start Menu\\Programs");
-        QVERIFY(QDir(c("/WINDOWS/Start Menu/Programs")).rename("StartUp", "startup"));
-        QCOMPARE(p->prefix().startupFolder(), "C:\\WINDOWS\\Start Menu\\Programs\\startup");
         QVERIFY(QDir(c()).rename("WINDOWS", "windows"));
         QCOMPARE(p->prefix().windowsDirectory(), "C:\\windows");
-        QVERIFY(QDir(c("/windows")).removeRecursively());
-        QCOMPARE(p->prefix().windowsDirectory(), "C:\\WINDOWS");
-    }
-
-    // Wine's layout: no Start menu under the Windows folder, one per user instead.
-    void startupFolderWine()
-    {
         const auto user = keepEnv("USER");
-        QVERIFY(QDir(c("/WINDOWS")).removeRecursively());
-        QVERIFY(mkpath("/windows/system32"));
-        QVERIFY(mkpath("/users/Public/Desktop"));
+        qputenv("USER", "ann");
+        QVERIFY(QDir(c("/windows")).removeRecursively() && mkpath("/windows/system32"));
         QCOMPARE(p->prefix().startupFolder(), QString());
-        QCOMPARE(p->prefix().programsFolder(), QString());
-
         const QString programs = "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
         QVERIFY(mkpath("/users/ann" + QString(programs).replace(u'\\', u'/') + "/Startup"));
-        qputenv("USER", "ann");
         QCOMPARE(p->prefix().startupFolder(), "C:\\users\\ann" + programs + "\\Startup");
         QCOMPARE(p->prefix().programsFolder(), "C:\\users\\ann" + programs);
-        // The profile of another user name is used when it is the only one besides Public.
-        qputenv("USER", "bob");
-        QCOMPARE(p->prefix().startupFolder(), "C:\\users\\ann" + programs + "\\Startup");
-        QVERIFY(mkpath("/users/carl"));
-        QCOMPARE(p->prefix().startupFolder(), QString());
-        // The classic folder comes first when both exist.
-        QVERIFY(mkpath("/windows/Start Menu/Programs/StartUp"));
-        QCOMPARE(p->prefix().startupFolder(), "C:\\windows\\Start Menu\\Programs\\StartUp");
     }
 };
 

@@ -4,10 +4,10 @@
 #include "support/TempPrefix.h"
 
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTest>
 
 #include <memory>
+#include <tuple>
 
 using namespace bg;
 using bg::test::TempPrefix;
@@ -21,15 +21,6 @@ const QString Section = QStringLiteral("SplashwheelSet");
 const B OpenPicturesBig5("\xB6\x7D\xBE\xF7\xB9\xCF\xA4\xF9");
 // "許功蓋": every trail byte is a backslash.
 const B BackslashTrailsBig5("\xB3\x5C\xA5\x5C\xBB\x5C");
-
-B randomBytes(qsizetype size, quint32 seed)
-{
-    QRandomGenerator generator(seed);
-    B bytes(size, Qt::Uninitialized);
-    for (char &c : bytes)
-        c = char(generator.bounded(256));
-    return bytes;
-}
 
 // A look-up in a profile held in memory: found, and with what value.
 struct Lookup
@@ -61,67 +52,26 @@ private slots:
         profile = std::make_unique<PrivateProfile>(machine->files());
     }
     void cleanup() { profile.reset(), machine.reset(); }
-    // Rows with bytes convert both ways; U+FFFD marks bytes that do not decode; null bytes mark
-    // text that cannot be encoded (and leaves the output alone).
-    void codePage950_data()
-    {
-        QTest::addColumn<B>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << B("") << QString();
-        QTest::newRow("folder") << B("C:\\" + OpenPicturesBig5 + "\\")
-                                << QStringLiteral("C:\\開機圖片\\");
-        QTest::newRow("backslash trail bytes") << BackslashTrailsBig5 << QStringLiteral("許功蓋");
-        QTest::newRow("zero byte kept") << B("a\0b", 3) << QStringView(u"a\0b", 3).toString();
-        QTest::newRow("invalid byte") << B("a\xFF" "b") << QStringLiteral("a\uFFFDb");
-        QTest::newRow("lead byte at the end") << B("a\xA4") << QStringLiteral("a\uFFFD");
-        QTest::newRow("lead byte before ascii") << B("\xA4" "0\xB6\x7D")
-                                               << QStringLiteral("\uFFFD" "0開");
-        QTest::newRow("simplified only") << B() << QStringLiteral("开机");
-        QTest::newRow("lone surrogate") << B() << QString(QChar(0xD800));
-    }
-
-    void codePage950()
-    {
-        QFETCH(B, bytes);
-        QFETCH(QString, text);
-        if (!bytes.isNull())
-            QCOMPARE(cp950::decode(bytes), text);
-        if (text.contains(QChar::ReplacementCharacter))
-            return;
-        B out("untouched");
-        QCOMPARE(cp950::encode(text, out), !bytes.isNull());
-        QCOMPARE(out, bytes.isNull() ? B("untouched") : bytes);
-    }
 
     void value_data()
     {
         QTest::addColumn<Lookup>("lookup");
         const auto row = [](const char *name, const Lookup &l) { QTest::newRow(name) << l; };
         const B basic("[SplashwheelSet]\r\nStart_Path=C:\\Logos\\\r\nPopUp=False\r\n");
-        row("plain", {basic, "SplashwheelSet", "PopUp", true, "False"});
         row("names ignore case", {basic, "SPLASHWHEELSET", "start_path", true, "C:\\Logos\\"});
-        row("value keeps its case", {"[s]\nk=tRuE\n", "S", "K", true, "tRuE"});
-        row("missing section", {basic, "Other", "PopUp"});
-        row("missing key", {basic, "SplashwheelSet", "Method"});
-        row("empty file", {"", "s", "k"});
         row("key of another section", {"[a]\r\nk=1\r\n[b]\r\nx=2\r\n", "b", "k"});
         row("blanks trimmed", {" \t[ s \t]  \r\n \t k \t=\t v w \t\r\n", "s", "k", true, "v w"});
         row("caller's blanks trimmed", {"[s]\r\nk=v\r\n", " s ", "\tk ", true, "v"});
         row("text after bracket ignored", {"[s] ; note\r\nk=v\r\n", "s", "k", true, "v"});
         row("double quotes", {"[s]\r\nk= \"C:\\A B\\\" \r\n", "s", "k", true, "C:\\A B\\"});
-        row("single quotes", {"[s]\r\nk='x'\r\n", "s", "k", true, "x"});
         row("mismatched quotes kept", {"[s]\r\nk=\"x'\r\n", "s", "k", true, "\"x'"});
-        row("lone quote kept", {"[s]\r\nk=\"\r\n", "s", "k", true, "\""});
-        row("empty value", {"[s]\r\nk=\r\n", "s", "k", true, ""});
         row("equals in value", {"[s]\r\nk=a=b\r\n", "s", "k", true, "a=b"});
         row("first duplicate key wins", {"[s]\r\nk=1\r\nK=2\r\n", "s", "k", true, "1"});
         row("first duplicate section wins", {"[s]\r\nk=1\r\n[S]\r\nk=2\r\nj=3\r\n", "s", "j"});
         row("comment is not a key", {"[s]\r\n;k=1\r\n  ;k=2\r\n", "s", ";k"});
         row("line without equals", {"[s]\r\nk\r\nk=2\r\n", "s", "k", true, "2"});
         row("keys before any section", {"k=1\r\n[s]\r\n", "s", "k"});
-        row("LF", {"[s]\nk=1\nj=2", "s", "j", true, "2"});
-        row("CR", {"[s]\rk=1\rj=2\r", "s", "j", true, "2"});
-        row("mixed", {"[s]\r\n\r\rk=1\n", "s", "k", true, "1"});
+        row("CR, LF and both", {"[s]\r\n\r\rk=1\nj=2", "s", "j", true, "2"});
         row("zero bytes", {B("[s]\r\nk=a\0b\r\n", 12), "s", "k", true, B("a\0b", 3)});
         row("double-byte names", {"[" + OpenPicturesBig5 + "]\r\n" + BackslashTrailsBig5 + "=1\r\n",
                                   OpenPicturesBig5, BackslashTrailsBig5, true, "1"});
@@ -149,10 +99,7 @@ private slots:
             QTest::newRow(name) << before << key << after;
         };
         row("new file", "", "k", "[s]\r\nk=v\r\n");
-        row("replace keeps CR LF", "[s]\r\nk=old\r\nj=1\r\n", "k", "[s]\r\nk=v\r\nj=1\r\n");
         row("replace keeps LF", "[s]\nk=old\nj=1\n", "k", "[s]\nk=v\nj=1\n");
-        row("replace keeps CR", "[s]\rk=old\r", "k", "[s]\rk=v\r");
-        row("replace last line without break", "[s]\r\nk=old", "k", "[s]\r\nk=v");
         row("replace keeps the file's spelling", "[S]\r\n  Key = \"old\" \r\n", "KEY",
             "[S]\r\nKey=v\r\n");
         row("first duplicate replaced", "[s]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\n", "k",
@@ -165,9 +112,6 @@ private slots:
         row("new key after a line without break", "[s]\r\na=1", "k", "[s]\r\na=1\r\nk=v\r\n");
         row("new section at the end", "[t]\r\nk=1\r\n\r\n", "k",
             "[t]\r\nk=1\r\n\r\n[s]\r\nk=v\r\n");
-        row("new section after a line without break", "; only a comment", "k",
-            "; only a comment\r\n[s]\r\nk=v\r\n");
-        row("keys before any section stay", "k=1\n", "k", "k=1\n[s]\r\nk=v\r\n");
     }
 
     void setValue()
@@ -186,7 +130,6 @@ private slots:
     void missingGivesDefault()
     {
         QCOMPARE(get("PopUp", "dflt"), B("dflt"));
-        QCOMPARE(get("PopUp", QString()), B());
         QCOMPARE(profile->getString(Section, "PopUp", "x", 1024, "Q:\\SW.ini"), B("x"));
         QVERIFY(machine->writeFile(Ini, "[SplashwheelSet]\r\nMethod=Big\r\n[Other]\nPopUp=1\n"));
         QCOMPARE(get("PopUp"), B("d"));
@@ -196,31 +139,17 @@ private slots:
         QCOMPARE(profile->getText(Section, "PopUp", "開機", 1024, Ini), QStringLiteral("開機"));
     }
 
-    void valueCut_data()
-    {
-        QTest::addColumn<B>("value");
-        QTest::addColumn<int>("bufferSize");
-        QTest::addColumn<B>("expected");
-        QTest::newRow("1023 of 2000") << B(2000, 'A') << 1024 << B(1023, 'A');
-        QTest::newRow("exactly 1023") << B(1023, 'A') << 1024 << B(1023, 'A');
-        QTest::newRow("cut inside a double-byte character")
-            << B(1022, 'A') + "\xB6\x7D" << 1024 << B(1022, 'A');
-        QTest::newRow("double-byte character just fits")
-            << B(1021, 'A') + "\xB6\x7D" << 1024 << B(1021, 'A') + "\xB6\x7D";
-        QTest::newRow("backslash trail bytes")
-            << BackslashTrailsBig5 << 6 << BackslashTrailsBig5.first(4);
-        QTest::newRow("lone lead byte is one byte") << B("ab\xB6") << 3 << B("ab");
-        QTest::newRow("buffer of one") << B("abc") << 1 << B();
-        QTest::newRow("no buffer") << B("abc") << 0 << B();
-    }
-
+    // A value is cut to the buffer, never inside a double-byte character.
     void valueCut()
     {
-        QFETCH(B, value);
-        QFETCH(int, bufferSize);
-        QFETCH(B, expected);
-        QVERIFY(machine->writeFile(Ini, "[SplashwheelSet]\r\nStart_Path=" + value + "\r\n"));
-        QCOMPARE(get("Start_Path", QString(), bufferSize), expected);
+        const std::tuple<B, int, B> cases[] = {
+            {B(2000, 'A'), 1024, B(1023, 'A')},
+            {B(1022, 'A') + "\xB6\x7D", 1024, B(1022, 'A')},
+            {BackslashTrailsBig5, 6, BackslashTrailsBig5.first(4)}};
+        for (const auto &[value, size, expected] : cases) {
+            QVERIFY(machine->writeFile(Ini, "[SplashwheelSet]\r\nStart_Path=" + value + "\r\n"));
+            QCOMPARE(get("Start_Path", QString(), size), expected);
+        }
     }
 
     void writeKeepsWhatItDoesNotOwn()
@@ -235,7 +164,6 @@ private slots:
                  B("; settings\r\n[Other]\nPopUp=keep\n\n[splashwheelset]\r\nStart_Path=C:\\B\\\r\n"
                    "Extra=\xA4\xA4\r\n;PopUp=False\r\nPopUp=True\r\n\r\n[Last]\rx=1\r\n"
                    "[New]\r\nMethod=Big\r\n"));
-        QCOMPARE(profile->getString("other", "popup", QString(), 1024, Ini), B("keep"));
     }
 
     // Text the file cannot hold is refused and nothing is written; the rest reads back as written.
@@ -247,18 +175,12 @@ private slots:
         QTest::addColumn<bool>("ok");
         const auto row = [](const char *name, QString section, QString key, QString value,
                             bool ok) { QTest::newRow(name) << section << key << value << ok; };
-        row("plain", "s", "k", "v", true);
         row("double-byte", "開機圖片", "許功蓋", cp950::decode("\xA5\x5D"), true);
-        row("bracket as trail byte", cp950::decode("\xA5\x5D"), "k", "v", true);
         row("outside the code page", Section, "Start_Path", QStringLiteral("C:\\Café\\"), false);
-        row("key outside the code page", Section, QStringLiteral("Clé"), "x", false);
         row("section outside the code page", QStringLiteral("开"), "PopUp", "x", false);
         row("line break in value", Section, "Start_Path", "C:\\A\r\n[X]\r\ny=1", false);
-        row("CR in key", "s", "k\r", "v", false);
         row("zero byte", "s", "k", QStringView(u"a\0b", 3).toString(), false);
         row("empty key", "s", " ", "v", false);
-        row("equals in key", "s", "a=b", "v", false);
-        row("comment key", "s", ";k", "v", false);
         row("bracket in section", "a]b", "k", "v", false);
     }
 
@@ -281,39 +203,19 @@ private slots:
             QCOMPARE(machine->readFile(Ini), before);
     }
 
-    void unreadableFileKept_data()
+    // A file larger than a profile can be reads as defaults and is never replaced.
+    void oversizedFileKept()
     {
-        QTest::addColumn<bool>("folder");
-        QTest::newRow("folder") << true;
-        QTest::newRow("larger than a profile can be") << false;
-    }
-
-    // Something there that cannot be read as a whole reads as defaults and is never replaced.
-    void unreadableFileKept()
-    {
-        QFETCH(bool, folder);
-        if (folder)
-            QVERIFY(machine->writeFile(Ini + "\\inside.txt", "x"));
-        else
-            QVERIFY(machine->writeFileOfSize(Ini, PrivateProfile::MaxFileSize + 1));
+        QVERIFY(machine->writeFileOfSize(Ini, PrivateProfile::MaxFileSize + 1));
         QCOMPARE(get("PopUp"), B("d"));
         QVERIFY(!profile->writeString(Section, "PopUp", "True", Ini));
-        const QFileInfo info(machine->host(Ini));
-        QCOMPARE(info.isDir(), folder);
-        if (folder)
-            QCOMPARE(machine->readFile(Ini + "\\inside.txt"), B("x"));
-        else
-            QCOMPARE(info.size(), PrivateProfile::MaxFileSize + 1);
+        QCOMPARE(QFileInfo(machine->host(Ini)).size(), PrivateProfile::MaxFileSize + 1);
     }
 
     void damagedFileKept_data()
     {
         QTest::addColumn<B>("file");
-        QTest::newRow("random bytes") << randomBytes(64 * 1024, 950);
-        QTest::newRow("random short lines") << randomBytes(64 * 1024, 1).replace('\x01', "\n[");
         QTest::newRow("one 2 MB line") << B(2 * 1024 * 1024, 'x');
-        QTest::newRow("zero bytes") << B(4096, '\0');
-        QTest::newRow("no section") << B("Start_Path=C:\\A\\\r\nPopUp=False");
         QTest::newRow("unclosed bracket") << B("[SplashwheelSet\r\nPopUp=False\r\n");
     }
 
@@ -342,8 +244,6 @@ private slots:
         QVERIFY(!PrivateProfile(files).writeString(Section, "PopUp", "True", Ini));
         QCOMPARE(files.callsOf(QStringLiteral("writeFileAtomic")), 1);
         QCOMPARE(machine->readFile(Ini), before);
-        // A folder that does not exist cannot take a new file either.
-        QVERIFY(!profile->writeString(Section, "PopUp", "True", "C:\\NoSuchFolder\\SW.ini"));
     }
 };
 
