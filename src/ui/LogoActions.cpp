@@ -55,7 +55,7 @@ void LogoActions::applyChosenLogo(LogoSlot slot)
     }
 
     cancelRename();
-    m_ui.logoList->removeEntry(m_ui.logoList->listIndex());
+    m_ui.logoList->removeEntry(m_ui.logoList->selectedRow());
     m_browser.refreshListStatus();
     m_browser.updateRestoreButton();
 
@@ -89,7 +89,7 @@ void LogoActions::deleteChosenLogo()
 void LogoActions::startRename()
 {
     LogoList *list = m_ui.logoList;
-    const int row = list->listIndex();
+    const int row = list->selectedRow();
     if (row < 0 || m_browser.isScanning())
         return;
     const QModelIndex entry = list->model()->index(row, 0);

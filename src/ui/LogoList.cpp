@@ -75,8 +75,8 @@ void LogoList::flush()
     // A merge resets the model; the selected entry and the scroll position stay where they were.
     const int current = currentIndex().isValid() ? currentIndex().row() : -1;
     const QString currentName = current >= 0 ? m_model->text(current) : QString();
-    const int top = topIndex();
-    const QString topName = top >= 0 && top < m_model->count() ? m_model->text(top) : QString();
+    const QModelIndex topEntry = indexAt(QPoint(1, 1));
+    const QString topName = topEntry.isValid() ? m_model->text(topEntry.row()) : QString();
     m_settingIndex = true;
     m_model->flush();
     if (!currentName.isNull()) {
@@ -85,8 +85,11 @@ void LogoList::flush()
             setCurrentIndex(m_model->index(row));
     }
     m_settingIndex = false;
-    if (!topName.isNull())
-        setTopIndex(m_model->rowOf(topName));
+    if (!topName.isNull()) {
+        const int top = m_model->rowOf(topName);
+        if (top >= 0)
+            verticalScrollBar()->setValue(top); // scrolling is by item
+    }
 }
 
 int LogoList::entryCount()
@@ -112,17 +115,17 @@ std::vector<double> LogoList::entryWidths()
 
 QString LogoList::currentText()
 {
-    return entryText(listIndex());
+    return entryText(selectedRow());
 }
 
-int LogoList::listIndex()
+int LogoList::selectedRow()
 {
     flush();
     const QModelIndex idx = currentIndex();
     return idx.isValid() && selectionModel()->isSelected(idx) ? idx.row() : -1;
 }
 
-void LogoList::setListIndex(int row)
+void LogoList::selectRow(int row)
 {
     flush();
     m_settingIndex = true;
@@ -143,38 +146,11 @@ void LogoList::removeEntry(int row)
     m_model->removeAt(row);
 }
 
-int LogoList::topIndex() const
-{
-    const QModelIndex idx = indexAt(QPoint(1, 1));
-    return idx.isValid() ? idx.row() : (m_model->count() > 0 ? 0 : -1);
-}
-
-void LogoList::setTopIndex(int row)
+int LogoList::rowAt(QPoint viewportPoint)
 {
     flush();
-    if (row < 0 || row >= m_model->count())
-        return;
-    verticalScrollBar()->setValue(row); // scrolling is by item
-}
-
-QRect LogoList::entryRect(int row)
-{
-    flush();
-    if (row < 0 || row >= m_model->count())
-        return {};
-    return visualRect(m_model->index(row));
-}
-
-quint32 LogoList::itemFromPoint(QPoint clientPoint)
-{
-    flush();
-    const QModelIndex idx = indexAt(clientPoint);
-    if (idx.isValid())
-        return quint32(idx.row());
-    // Nearest item, flagged as outside.
-    const int count = m_model->count();
-    const quint32 nearest = count > 0 ? quint32(count - 1) : 0u;
-    return nearest | 0x10000u;
+    const QModelIndex idx = indexAt(viewportPoint);
+    return idx.isValid() ? idx.row() : -1;
 }
 
 void LogoList::setHorizontalExtent(int pixels)

@@ -13,7 +13,7 @@ class LogoListModel;
 
 
 // The logo list: a sorted, single-selection list box with the list-box operations the window
-// uses (current index, top index, item from point, horizontal extent). Names added during a
+// uses (selected row, row at a point, horizontal extent). Names added during a
 // scan are merged in batches, a frame apart for short lists and further apart for long ones.
 // entryChosen() is raised whenever another entry becomes the selected one, by the mouse, the
 // keyboard or the program; it accepts drops of local files and reports them.
@@ -34,25 +34,18 @@ public:
     std::vector<double> entryWidths();
     // The selected entry's text, or empty when nothing is selected.
     QString currentText();
-    int listIndex();
-    // Selects a row (-1 clears the selection) and raises entryChosen, as setting the list
-    // index of a list box raises its click.
-    void setListIndex(int row);
+    // The selected row, or -1.
+    int selectedRow();
+    // Selects a row (-1 clears the selection) and raises entryChosen, as a click would.
+    void selectRow(int row);
     void removeEntry(int row);
 
-    int topIndex() const;
-    void setTopIndex(int row);
-    QRect entryRect(int row);
-    // LB_ITEMFROMPOINT: the index of the item at a point in the list's client area, with 1 in
-    // the high word when the point is below the last item or outside the items.
-    quint32 itemFromPoint(QPoint clientPoint);
+    // The row under a point of the list's viewport; -1 below the last row or beside the rows.
+    int rowAt(QPoint viewportPoint);
 
-    // LB_SETHORIZONTALEXTENT in pixels.
+    // How far the list scrolls sideways, in pixels.
     void setHorizontalExtent(int pixels);
     int horizontalExtent() const { return m_extent; }
-    int rowHeight() const { return m_rowHeight; }
-
-    LogoListModel *logoModel() const { return m_model; }
 
 signals:
     void entryChosen();

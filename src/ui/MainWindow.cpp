@@ -146,10 +146,10 @@ void MainWindow::showEntryMenu(Qt::MouseButton button, QPoint position)
     if (button != Qt::RightButton)
         return;
     LogoList *list = m_ui.logoList;
-    const quint32 row = list->itemFromPoint(position);
-    if (row >= 65536u)
-        return; // below the last entry or outside the entries
-    list->setListIndex(int(row));
+    const int row = list->rowAt(position);
+    if (row < 0)
+        return; // below the last entry or beside the entries
+    list->selectRow(row);
     m_ui.editMenu->popup(list->viewport()->mapToGlobal(position));
 }
 

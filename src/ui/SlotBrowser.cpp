@@ -168,7 +168,7 @@ void SlotBrowser::refreshListStatus()
     m_ui.renameAction->setEnabled(editable);
     m_ui.deleteAction->setEnabled(editable);
     if (count > 0) {
-        list->setListIndex(0);
+        list->selectRow(0);
         list->setToolTip(listTooltip(slotInfo(m_state.currentSlot).listPhrase, count));
         m_state.slotHasLogos[slot] = true;
     } else {
