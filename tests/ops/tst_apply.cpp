@@ -1,22 +1,32 @@
 // The window's file actions through real input: applying the chosen logo (double-click, or a
-// drag of the large preview onto a slot preview), deleting it, Restore, the folder button.
+// drag of the large preview onto a slot preview), deleting it, Restore, the folder button,
+// renaming a logo in the box over its row, and pictures dropped on the list from a file manager.
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
+#include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
 #include "ui/ImageBox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
 using namespace bg;
 using namespace bg::test;
 using Box = ScriptedDesktop::Box;
+using Boxes = QList<Box>;
 
 namespace {
 const QString Folder = QStringLiteral("C:\\Logos\\"); // the Startup folder; Shutdown's is missing
@@ -24,7 +34,44 @@ const QString Showed = Folder + "Showed", Used = Showed + "\\";
 const QString Targets[] = {"C:\\LOGO.SYS", "C:\\WINDOWS\\LOGOW.SYS", "C:\\WINDOWS\\LOGOS.SYS"};
 const char *const Previews[] = {"imgStartup", "imgWait", "imgShutdown"};
 const QString Phrases[] = {"下次開機", "待會等待關機", "待會關機"};
+const QString WaitFolder = QStringLiteral("C:\\Wait\\"), In = QStringLiteral("C:\\In\\");
+const QStringList Three{"a.bmp", "b.bmp", "c.bmp"}, Renamed{"a.bmp", "c.bmp", "z.bmp"};
+const QString Cannot = QStringLiteral("無法重新命名 b.bmp: "), Title = QStringLiteral("更換檔名發生錯誤");
+const Box Exists{Cannot + "您指定名稱的檔案已經存在。請指定其它檔案。", 16, Title},
+    MoveFailed{Cannot + "磁碟為寫入保護。\r\n\r\n請移除寫入保護的狀態或改用其它磁碟。", 16, Title};
+
+// An edit of b.bmp: the name typed, pasted or composed (an input method's commit); the end:
+// enter, escape, ctrl+x or a click (list, path, tab); then C:\Logos\ and the boxes shown.
+struct Edit { QString how, text, end; QStringList files; Boxes boxes = {}; };
+
+// The names in C:\Logos\ (the Startup folder) and a b.bmp in C:\Wait\ (the Wait folder).
+void openForRename(WindowFixture &f, const QStringList &names = Three)
+{
+    f.writeSettings("[SplashwheelSet]\nStart_Path=" + Folder + "\nWait_Path=" + WaitFolder + "\n");
+    QVERIFY(f.writeLogos(Folder, names) && f.writeLogos(WaitFolder, {"b.bmp"}));
+    QCOMPARE(f.start(), -1);
+}
+const Box Denied{"沒有檔案的使用權限。", 16, "加入失敗"}, NotFound{"找不到來源檔案。", 16, "加入失敗"},
+    ReplaceB{"'b.bmp' 檔案已經存在，是否要覆蓋此檔？", 292, "確認取代檔案"};
+const QStringList AB{"a.bmp", "b.bmp"}, B{"b.bmp"};
+
+// The files dropped (Windows paths, or host paths from /), the answer whether to replace b.bmp,
+// the error of every copy (-1: b.bmp is read-only); the boxes, C:\Logos\ and the entries then.
+struct Drop { QStringList dropped; int answer, copyError; Boxes boxes; QStringList files, listed; bool duringScan = false; };
+
+// C:\Logos\ lists b.bmp; a.bmp, b.bmp, c.bmp and files that are no logos wait in C:\In\.
+void openForDrop(WindowFixture &f)
+{
+    f.writeSettings("[SplashwheelSet]\nStart_Path=" + Folder + "\n");
+    QVERIFY(f.writeLogos(Folder, {"b.bmp"}) && f.writeLogos(In, Three));
+    QVERIFY(f.tmp.writeFile(In + "deep.bmp", pictures::bmp(QSize(320, 400), 24)) &&
+            f.tmp.writeFile(In + "small.bmp", pictures::bmp(QSize(100, 80), 8)));
+    QVERIFY(f.tmp.writeFileOfSize(In + "text.txt", 129078) && f.tmp.makeFolder(In + "dir.bmp"));
+    QCOMPARE(f.start(), -1);
+}
 } // namespace
+Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(Drop)
 
 class TestApply : public QObject
 {
@@ -38,11 +85,7 @@ class TestApply : public QObject
         f->writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\nShutdown_Path=C:\\Gone\\\n");
         QCOMPARE(f->start(), -1);
     }
-    int attributes(const QString &path)
-    {
-        int a = -1;
-        return f->tmp.files().getAttr(path, a) == rt::Ok ? a : -1;
-    }
+    int attributes(const QString &path) { int a = -1; return f->tmp.files().getAttr(path, a) == rt::Ok ? a : -1; }
     ImageBox *preview(const char *name) { return f->find<ImageBox>(name); }
     // From the list: a move to where the pointer already is (the last window's place) is lost.
     bool dragTo(int slot)
@@ -55,12 +98,12 @@ private slots:
     void init() { f = std::make_unique<WindowFixture>(); }
     void cleanup() { f.reset(); }
 
-    // b.bmp of the shown Startup folder C:\Logos\ is double-clicked or its large preview dragged
-    // onto a slot preview. An empty prompt: the logo was applied; else nothing changed. "fresh":
-    // no system file and no Showed, else an old system file; "replaced": an earlier copy in
-    // Showed too; refused: b.bmp is the slot's system file itself (as the disk spells it), no
-    // entry is chosen, b.bmp was removed behind the tool's back or is left over after a switch
-    // to the Shutdown tab, whose folder is missing; or a file call fails.
+    // b.bmp of the shown Startup folder C:\Logos\ is double-clicked or its large preview dragged onto a
+    // slot preview. An empty prompt: applied; else nothing changed. "fresh": no system file and no
+    // Showed, else an old system file; "replaced": an earlier copy in Showed too; "last": the only
+    // entry (then the empty large preview has nothing to drag). Refused: b.bmp is the slot's system
+    // file itself (as the disk spells it), no entry is chosen, b.bmp was removed behind the tool's
+    // back or is left over after a switch to the Shutdown tab (its folder is missing), a call fails.
     void apply_data()
     {
         QTest::addColumn<QString>("how");
@@ -71,6 +114,7 @@ private slots:
         const QString noCopy = "無法將 b.bmp 備份到 Showed 目錄，原本的畫面沒有改變。";
         QTest::newRow("double-clicked, nothing there") << "fresh" << 0 << false << "";
         QTest::newRow("double-clicked, earlier copy replaced") << "replaced" << 0 << false << "";
+        QTest::newRow("double-clicked, the last entry") << "last" << 0 << false << "";
         QTest::newRow("dragged onto Startup") << "replaced" << 0 << true << "";
         QTest::newRow("dragged onto Wait") << "fresh" << 1 << true << "";
         QTest::newRow("dragged onto Shutdown") << "old" << 2 << true << "";
@@ -83,8 +127,7 @@ private slots:
         QTest::newRow("left over") << "left over" << 2 << true << missing;
         QTest::newRow("create Showed fails") << "createFolder" << 0 << false << noCopy;
         QTest::newRow("copy fails") << "copyFile" << 0 << false << noCopy;
-        QTest::newRow("replace fails") << "replaceFile" << 0 << false
-                                       << "無法更換 C:\\LOGO.SYS，原本的畫面沒有改變。";
+        QTest::newRow("replace fails") << "replaceFile" << 0 << false << "無法更換 C:\\LOGO.SYS，原本的畫面沒有改變。";
     }
     void apply()
     {
@@ -95,7 +138,8 @@ private slots:
         const bool self = how.startsWith("C:");
         const QString chosen = self ? how : Folder + "b.bmp";
         const qsizetype cut = chosen.lastIndexOf(u'\\') + 1;
-        QVERIFY(f->writeLogos(Folder, {"a.bmp", "b.bmp", "c.bmp"}));
+        const QStringList others = how == "last" ? QStringList() : QStringList{"a.bmp", "c.bmp"};
+        QVERIFY(f->writeLogos(Folder, others + QStringList{"b.bmp"}));
         QVERIFY(how == "replaced" || f->tmp.setReadOnly(Folder + "b.bmp", true));
         QVERIFY(how == "fresh" || f->writeLogo(self ? how : Targets[slot], 5));
         QVERIFY(how != "replaced" || f->tmp.writeFile(Used + "b.bmp", "old"));
@@ -136,10 +180,13 @@ private slots:
             QCOMPARE(f->tmp.readFile(Used + "b.bmp"), logo);
             QCOMPARE(attributes(Used + "b.bmp"), how == "replaced" ? 0 : attr::ReadOnly);
             QVERIFY(!f->tmp.exists(Folder + "b.bmp"));
-            QCOMPARE(f->entries(), (QStringList{"a.bmp", "c.bmp"}));
-            QCOMPARE(preview("imgOutput")->toolTip(), QStringLiteral("a.bmp")); // the first
+            QCOMPARE(f->entries(), others);
             QVERIFY(restore->isEnabled());
             QCOMPARE(preview(Previews[slot])->picture(), picture);
+            if (others.isEmpty())
+                QVERIFY(!dragTo(1));
+            else
+                QCOMPARE(preview("imgOutput")->toolTip(), QStringLiteral("a.bmp")); // the first
             return;
         }
         const int style = self || how == "none" ? mb::Information : mb::Critical;
@@ -156,20 +203,6 @@ private slots:
         QCOMPARE(f->faults->callsOf("deleteFile"), how == "replaceFile" ? 1 : 0); // the new copy
     }
 
-    void lastEntryLeavesNothingToDrag()
-    {
-        QVERIFY(f->writeLogos(Folder, {"only.bmp"}));
-        start();
-        f->clickRow(0); // ends the button press a double-click of Qt 6.4's QTest leaves behind
-        QTest::mouseMove(preview("imgOutput"));
-        QVERIFY(preview("imgOutput")->autoDrag());
-        f->doubleClickRow(0);
-        const Box box{"下次開機的畫面為==>only.bmp", mb::Information, "更換成功"};
-        QCOMPARE(f->desktop.boxes, QList<Box>{box});
-        QVERIFY(f->entries().isEmpty());
-        QVERIFY(!dragTo(1)); // the large preview is empty
-    }
-
     // Deleting b.bmp, from the Edit menu by its access keys or from the right-click menu.
     void deletes_data()
     {
@@ -183,8 +216,7 @@ private slots:
     {
         QFETCH(QString, setup);
         QFETCH(bool, rightClick);
-        QStringList names = setup == "last" ? QStringList{"b.bmp"}
-                                            : QStringList{"a.bmp", "b.bmp", "c.bmp"};
+        QStringList names = setup == "last" ? QStringList{"b.bmp"} : Three;
         QVERIFY(f->writeLogos(Folder, names));
         start();
         const int row = int(names.indexOf("b.bmp"));
@@ -226,24 +258,23 @@ private slots:
     {
         QTest::addColumn<QString>("showed");
         QTest::addColumn<QStringList>("used");
-        QTest::addColumn<QStringList>("left"); // what stays in Showed
-        QTest::addColumn<bool>("remains");
+        QTest::addColumn<QStringList>("left"); // what stays in Showed, which then remains
         const QStringList none, a{"a.bmp"}, bc{"b.bmp", "c.bmp"}, bcd{"b.bmp", "c.bmp", "d.bmp"};
-        QTest::newRow("three logos come back") << "" << bcd << none << false;
-        QTest::newRow("name already in the folder") << "" << a << a << true;
-        QTest::newRow("a 2,000-byte file stays") << "note" << bc << QStringList{"note.txt"} << true;
-        QTest::newRow("subfolder, no files") << "sub" << none << none << true;
-        QTest::newRow("empty") << "" << none << none << false;
-        QTest::newRow("empty, read-only") << "ro" << none << none << true;
-        QTest::newRow("no Showed") << "none" << none << none << false;
-        QTest::newRow("Showed is a file") << "file" << none << none << true;
+        QTest::newRow("three logos come back") << "" << bcd << none;
+        QTest::newRow("name already in the folder") << "" << a << a;
+        QTest::newRow("a 2,000-byte file stays") << "note" << bc << QStringList{"note.txt"};
+        QTest::newRow("subfolder, no files") << "sub" << none << none;
+        QTest::newRow("empty") << "" << none << none;
+        QTest::newRow("empty, read-only") << "ro" << none << none;
+        QTest::newRow("no Showed") << "none" << none << none;
+        QTest::newRow("Showed is a file") << "file" << none << none;
     }
     void restore()
     {
         QFETCH(QString, showed);
         QFETCH(QStringList, used);
         QFETCH(QStringList, left);
-        QFETCH(bool, remains);
+        const bool remains = !left.isEmpty() || (!showed.isEmpty() && showed != "none");
         QVERIFY(f->writeLogos(Folder, {"a.bmp", "k.bmp"}));
         if (showed == "file")
             QVERIFY(f->tmp.writeFile(Showed, "not a folder"));
@@ -313,6 +344,141 @@ private slots:
         QTRY_VERIFY(!f->w().isVisible());
         QCOMPARE(f->takeBoxTitles(), scanned ? QStringList{"Bootgallery"} : QStringList());
         QVERIFY(f->settingsBytes().contains(("Start_Path=" + folder).toLatin1()));
+    }
+
+    void edit_data()
+    {
+        QTest::addColumn<Edit>("e");
+        QTest::newRow("enter") << Edit{"type", "z.bmp", "enter", Renamed};
+        QTest::newRow("click on the list") << Edit{"type", "z.bmp", "list", Renamed};
+        QTest::newRow("paste") << Edit{"paste", "z.bmp", "enter", Renamed};
+        QTest::newRow("input method") << Edit{"compose", "新名.bmp", "path", {"a.bmp", "c.bmp", "新名.bmp"}};
+        // Renamed in the folder the edit began in; the Wait folder's b.bmp stays.
+        QTest::newRow("other slot's tab") << Edit{"type", "z.bmp", "tab", Renamed};
+        QTest::newRow("escape") << Edit{"type", "z.bmp", "escape", Three};
+        QTest::newRow("ctrl+x closes") << Edit{"type", "z.bmp", "ctrl+x", Three};
+        QTest::newRow("nothing typed") << Edit{"type", "", "enter", Three};
+        QTest::newRow("letter case only") << Edit{"type", "B.BMP", "enter", Three};
+        QTest::newRow("empty") << Edit{"type", "\b", "enter", Three, {{"您必須輸入檔名!!", 16, "重新命名"}}};
+        QTest::newRow("existing") << Edit{"type", "C.BMP", "enter", Three, {Exists}};
+        QTest::newRow("move fails") << Edit{"type", "y.bmp", "enter", Three, {MoveFailed}};
+        for (const char *name : {"a*b.bmp", "x:y.bmp", "..\\up.bmp", "sub/x.bmp", "..", ".", "z.bmp.", "con.bmp"})
+            QTest::newRow(name) << Edit{"type", name, "enter", Three, {MoveFailed}};
+    }
+    void edit()
+    {
+        QTest::failOnWarning(QRegularExpression("."));
+        QFETCH(Edit, e);
+        if (e.text == "y.bmp")
+            f->injectFaults().failEveryCallOf("moveFile", 70);
+        openForRename(*f);
+        const QByteArray content = f->tmp.readFile(Folder + "b.bmp");
+        const QString clip = e.how == "paste" ? e.text : QStringLiteral("kept");
+        QApplication::clipboard()->setText(clip);
+        QSignalSpy scans(&f->w(), &MainWindow::scanFinished);
+        f->clickRow(1);
+        QTest::keyClick(f->find("lstSys"), Qt::Key_F2);
+        auto *box = f->find<QLineEdit>("txtRename");
+        QVERIFY(box && box->isVisible() && box->hasFocus() && box->selectedText() == "b.bmp");
+        QInputMethodEvent commit;
+        commit.setCommitString(e.text);
+        if (e.how == "paste")
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        else if (e.how == "compose")
+            QApplication::sendEvent(box, &commit);
+        else
+            QTest::keyClicks(box, e.text);
+        QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier); // all selected: a cut would take it
+
+        QWidget *viewport = f->listViewport();
+        if (e.end == "enter" || e.end == "escape")
+            QTest::keyClick(box, e.end == "enter" ? Qt::Key_Return : Qt::Key_Escape);
+        else if (e.end == "ctrl+x")
+            QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+        else if (e.end == "tab")
+            f->clickTab(LogoSlot::Wait);
+        else if (e.end == "list") // below the entries
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(5, viewport->height() - 3));
+        else
+            QTest::mouseClick(f->find("txtPath"), Qt::LeftButton);
+        QTRY_VERIFY(!f->find<QLineEdit>("txtRename"));
+        QTRY_COMPARE(scans.size(), e.files == Three ? 0 : 1); // a rename re-scans, once
+        QCOMPARE(f->w().isVisible(), e.end != "ctrl+x");
+        QCOMPARE(f->desktop.boxes, e.boxes);
+        QCOMPARE(QDir(f->tmp.host(Folder)).entryList(QDir::Files), e.files);
+        QCOMPARE(QDir(f->tmp.host(WaitFolder)).entryList(QDir::Files), QStringList{"b.bmp"});
+        QCOMPARE(f->entries(), e.end == "tab" ? QStringList{"b.bmp"} : e.files);
+        QCOMPARE(f->tmp.readFile(Folder + e.files[e.files == Three ? 1 : 2]), content);
+        QCOMPARE(QApplication::clipboard()->text(), clip); // Ctrl+X does not cut
+    }
+
+    // What is no list of local files is refused when it comes over the list and when dropped.
+    void refusedData()
+    {
+        openForDrop(*f);
+        for (const QList<QUrl> &urls : {QList<QUrl>{}, {QUrl("https://example.com/a.bmp")},
+                                        {QUrl("file://server.example/a.bmp")}}) {
+            QMimeData data;
+            data.setText(f->tmp.host(In + "a.bmp"));
+            data.setUrls(urls);
+            const QPoint at = f->listViewport()->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f->listViewport(), &enter);
+            QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f->listViewport(), &drop);
+            QVERIFY(!enter.isAccepted() && !drop.isAccepted());
+        }
+        QVERIFY(f->desktop.boxes.isEmpty() && !f->tmp.exists(Folder + "a.bmp"));
+    }
+
+    void drop_data()
+    {
+        QTest::addColumn<Drop>("d");
+        const QStringList three{In + "a.bmp", In + "b.bmp", In + "c.bmp"};
+        QTest::newRow("keep the existing") << Drop{three, mb::AnswerNo, 0, {ReplaceB}, Three, Three};
+        QTest::newRow("replace it") << Drop{three, mb::AnswerYes, 0, {ReplaceB}, Three, Three};
+        // What is no logo is passed over without a word, a folder and the folder's own file too.
+        QTest::newRow("no logos among them")
+            << Drop{{In + "deep.bmp", In + "small.bmp", In + "text.txt", "c:\\logos\\B.BMP",
+                     In + "dir.bmp", In + "a.bmp"}, 0, 0, {}, AB, AB};
+        // Held until the scan has ended, then added and listed after the next scan.
+        QTest::newRow("during a scan") << Drop{{In + "a.bmp"}, 0, 0, {}, AB, AB, true};
+        // An error ends the drop with its message; what was copied waits for the next scan.
+        QTest::newRow("read-only destination") << Drop{three, mb::AnswerYes, -1, {ReplaceB, Denied}, AB, B};
+        QTest::newRow("vanished file") << Drop{{In + "a.bmp", In + "gone.bmp", In + "c.bmp"}, 0, 0, {NotFound}, AB, B};
+        QTest::newRow("no Windows form") << Drop{{In + "a.bmp", "/tmp/what?.bmp", In + "c.bmp"}, 0, 0, {NotFound}, AB, B};
+        QTest::newRow("other error") << Drop{{In + "c.bmp", In + "a.bmp"}, 0, 61,
+            {{"程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！", 16, "錯誤編號61"}}, B, B};
+    }
+    void drop()
+    {
+        QFETCH(Drop, d);
+        FaultInjectingFileService &faults = f->injectFaults(); // passes calls on unless told
+        if (d.copyError > 0)
+            faults.failEveryCallOf("copyFile", d.copyError);
+        openForDrop(*f);
+        QVERIFY(f->tmp.setReadOnly(Folder + "b.bmp", d.copyError < 0));
+        const QByteArray old = f->tmp.readFile(Folder + "b.bmp");
+        QSignalSpy scans(&f->w(), &MainWindow::scanFinished);
+        if (d.duringScan) {
+            f->holdScans();
+            QTest::keyClick(f->find("lstSys"), Qt::Key_F5);
+            QTRY_VERIFY(f->w().isScanning());
+        }
+        f->desktop.answer(d.answer);
+        for (QString &path : d.dropped)
+            path = path.startsWith('/') ? path : f->tmp.host(path);
+        QVERIFY(f->dropOnList(d.dropped));
+        QTest::qWait(20);
+        QCOMPARE(f->tmp.exists(Folder + "a.bmp"), d.files.contains("a.bmp") && !d.duringScan);
+        f->releaseScans();
+        QTRY_COMPARE(scans.size(), (d.listed.size() > 1) + d.duringScan); // none after an error
+        QCOMPARE(f->desktop.boxes, d.boxes);
+        QCOMPARE(QDir(f->tmp.host(Folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 d.files);
+        QCOMPARE(f->entries(), d.listed);
+        const bool replaced = d.answer == mb::AnswerYes && d.copyError == 0;
+        QCOMPARE(f->tmp.readFile(Folder + "b.bmp"), replaced ? f->tmp.readFile(In + "b.bmp") : old);
     }
 };
 

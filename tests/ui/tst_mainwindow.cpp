@@ -1,133 +1,113 @@
 // The main window used with the mouse and the keyboard: choosing entries, the slot tabs, the
-// check boxes, the right-click menu, the keys and menus of the window, and scans under way.
+// check boxes, the right-click menu, the keys and menus of the window, scans under way, the
+// start-at-boot menu (a shortcut in the Startup folder), the order menu, Help and the About
+// window, and the full-size preview opened from a slot preview (the command line's is in app/).
+#include "platform/DosAttributes.h"
+#include "platform/RuntimeError.h"
+#include "support/PictureFactory.h"
+#include "support/PreviewWatcher.h"
 #include "support/WindowFixture.h"
+#include "ui/FrmAbout.h"
+#include "ui/FrmLogoPreview.h"
 #include "ui/ImageBox.h"
 #include "ui/TabLabel.h"
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace bg;
 using namespace bg::test;
+using Boxes = QList<ScriptedDesktop::Box>;
 
 namespace {
 const QStringList FiveLogos{"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"};
+const QString readmePath = QStringLiteral("C:\\Program Files\\Bootgallery\\Readme.htm");
 
 // Logos in C:\A\ (the Startup folder) and C:\B\ (the Wait folder), the window open on C:\A\.
 void openOn(WindowFixture &f, const QStringList &names, const QString &more = {})
 {
-    QVERIFY(f.writeLogos("C:\\A\\", names));
-    QVERIFY(f.writeLogos("C:\\B\\", {"wait1.bmp", "wait2.bmp"}));
+    QVERIFY(f.writeLogos("C:\\A\\", names) && f.writeLogos("C:\\B\\", {"wait1.bmp", "wait2.bmp"}));
     f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\A\\\nWait_Path=C:\\B\\\n" + more);
     QCOMPARE(f.start(), -1);
 }
+
+// The entry chosen is the one expected, and the large preview shows it.
+void expectChosen(const WindowFixture &f, const QString &name)
+{
+    QCOMPARE(f.selectedEntry(), name);
+    QVERIFY(f.find<ImageBox>("imgOutput")->hasPicture());
+    QCOMPARE(f.find<ImageBox>("imgOutput")->toolTip(), name);
+}
+
+const QString Link = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Splashwheel.lnk");
+const int Deleted = -1, Made = -2; // shortcuts changed by hand; else the attributes given it
+
+// The item chosen (Y: on, N: off) once the shortcut was changed by hand; then whether a
+// shortcut is there, whether Y is checked (N is the other way), and the boxes shown.
+struct Choice { char key; int change; bool linked, on; Boxes boxes = {}; };
+
+bool isChecked(const WindowFixture &f, const char *item) { return f.find<QAction>(item)->isChecked(); }
 } // namespace
+Q_DECLARE_METATYPE(Choice)
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void clickChoosesAnyEntry_data()
-    {
-        QTest::addColumn<int>("row");
-        for (int row : {1, 2, 4, 0})
-            QTest::addRow("row %d", row) << row;
-    }
-    void clickChoosesAnyEntry()
-    {
-        QFETCH(int, row);
-        WindowFixture f;
-        openOn(f, FiveLogos);
-        f.clickRow(row);
-        QCOMPARE(f.selectedEntry(), FiveLogos[row]);
-        auto *preview = f.find<ImageBox>("imgOutput");
-        QVERIFY(preview->hasPicture());
-        QCOMPARE(preview->toolTip(), FiveLogos[row]);
-        QCOMPARE(f.desktop.boxes.size(), 0);
-    }
-
-    void keysMoveTheChoice()
+    // A left click on any row, the moving keys and a right click choose an entry; the right
+    // click also opens the Edit menu.
+    void clicksAndKeysChoose()
     {
         WindowFixture f;
         QStringList names;
         for (int i = 0; i < 40; ++i)
             names.append(QStringLiteral("logo%1.bmp").arg(i, 2, 10, QLatin1Char('0')));
         openOn(f, names);
-        QAbstractItemView *list = f.list();
-        list->setFocus();
-        auto *preview = f.find<ImageBox>("imgOutput");
-        const struct { Qt::Key key; QString expected; } steps[] = {
-            {Qt::Key_Down, "logo01.bmp"}, {Qt::Key_End, "logo39.bmp"}, {Qt::Key_Up, "logo38.bmp"},
-            {Qt::Key_Home, "logo00.bmp"}};
+        for (int row : {1, 2, 4, 0}) {
+            f.clickRow(row);
+            expectChosen(f, names[row]);
+        }
+        const struct { Qt::Key key; int row; } steps[] = {
+            {Qt::Key_Down, 1}, {Qt::Key_End, 39}, {Qt::Key_Up, 38}, {Qt::Key_Home, 0}};
         for (const auto &step : steps) {
-            QTest::keyClick(list, step.key);
-            QCOMPARE(f.selectedEntry(), step.expected);
-            QCOMPARE(preview->toolTip(), step.expected);
+            QTest::keyClick(f.list(), step.key);
+            expectChosen(f, names[step.row]);
         }
-        QTest::keyClick(list, Qt::Key_PageDown);
+        QTest::keyClick(f.list(), Qt::Key_PageDown);
         QVERIFY(f.selectedEntry() > QStringLiteral("logo05.bmp"));
-        QCOMPARE(preview->toolTip(), f.selectedEntry());
-        QCOMPARE(f.desktop.boxes.size(), 0);
+        expectChosen(f, f.selectedEntry());
+        f.clickRow(12, Qt::RightButton);
+        expectChosen(f, names[12]);
+        QTRY_VERIFY(f.find<QMenu>("mnuEdit")->isVisible());
+        f.find<QMenu>("mnuEdit")->hide();
+        QVERIFY(f.desktop.boxes.isEmpty());
     }
 
-    void tabClickShowsTheSlotsFolder()
-    {
-        WindowFixture f;
-        openOn(f, FiveLogos);
-        QSignalSpy scans(&f.w(), &MainWindow::scanFinished);
-        f.clickTab(LogoSlot::Startup); // the open tab: nothing happens
-        QTest::qWait(20);
-        QCOMPARE(scans.size(), 0);
-
-        f.clickTab(LogoSlot::Wait);
-        QVERIFY(f.waitForScan());
-        QCOMPARE(scans.size(), 1);
-        QCOMPARE(f.entries(), QStringList({"wait1.bmp", "wait2.bmp"}));
-        QCOMPARE(f.find<QLineEdit>("txtPath")->text(), QStringLiteral("C:\\B\\"));
-        const quint32 colours[] = {12632319, 16761024, 12632319};
-        const int borders[] = {1, 0, 1};
-        const char *const tabs[] = {"lblStartup", "lblWait", "lblShutdown"};
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(f.find<TabLabel>(tabs[i])->backColor(), colours[i]);
-            QCOMPARE(f.find<TabLabel>(tabs[i])->borderStyle(), borders[i]);
-        }
-        QCOMPARE(f.find<QAbstractItemView>("lstSys")->toolTip(),
-                 QStringLiteral("點兩下可設為等待關機LOGO(共有2個LOGO)"));
-    }
-
-    void whileScanningTabsAndScanControlsWait()
+    // A click on the open tab does nothing, nor a right click below the last entry or a middle
+    // click on one; a check box's tooltip follows its value. During a scan the scan controls are
+    // off and a tab click is ignored, not queued; after it a tab click shows that slot's folder.
+    // Closing the window (Ctrl+X) during a scan ends it, saving the settings.
+    void tabsChecksAndScans()
     {
         WindowFixture f;
         f.injectFaults();
-        openOn(f, FiveLogos);
-        f.holdScans();
-        QTest::keyClick(f.find<QWidget>("lstSys"), Qt::Key_F5);
-        QTRY_VERIFY(f.w().isScanning());
-        for (const char *name : {"txtPath", "cmdBrowser", "cmdRestore"})
-            QVERIFY2(!f.find<QWidget>(name)->isEnabled(), name);
-        QVERIFY(!f.find<QAction>("mnuRefresh")->isEnabled());
-        QVERIFY(!f.find<QAction>("mnuDelete")->isEnabled());
-        f.clickTab(LogoSlot::Wait); // ignored, not queued
-        f.releaseScans();
-        QVERIFY(f.waitForScan());
-        QCOMPARE(f.find<TabLabel>("lblWait")->backColor(), quint32(12632319));
-        QCOMPARE(f.entries(), FiveLogos);
-        QVERIFY(f.find<QLineEdit>("txtPath")->isEnabled());
-        QVERIFY(f.find<QAction>("mnuDelete")->isEnabled());
-    }
-
-    void checkBoxTooltipsFollowTheirValue()
-    {
-        WindowFixture f;
         openOn(f, FiveLogos, "Shutdown_Checked=True\n");
+        QSignalSpy scans(&f.w(), &MainWindow::scanFinished);
+        f.clickTab(LogoSlot::Startup);
+        QTest::mouseClick(f.listViewport(), Qt::RightButton, {}, QPoint(5, f.listViewport()->height() - 3));
+        f.clickRow(1, Qt::MiddleButton);
+        QCOMPARE(f.selectedEntry(), QStringLiteral("a.bmp"));
+        QVERIFY(!f.find<QMenu>("mnuEdit")->isVisible());
         auto *check = f.find<QCheckBox>("chkShutdown");
         QTest::mouseMove(check, QPoint(3, 3));
         QCOMPARE(check->toolTip(), QStringLiteral("關機畫面已設定更換"));
@@ -135,87 +115,189 @@ private slots:
         QVERIFY(!check->isChecked());
         QTest::mouseMove(check, QPoint(4, 4));
         QCOMPARE(check->toolTip(), QStringLiteral("關機畫面不作更換"));
-    }
-
-    void rightClickChoosesAndOpensTheEditMenu()
-    {
-        WindowFixture f;
-        QStringList names;
-        for (int i = 0; i < 30; ++i)
-            names.append(QStringLiteral("logo%1.bmp").arg(i, 2, 10, QLatin1Char('0')));
-        openOn(f, names);
-        f.clickRow(12, Qt::RightButton);
-        QCOMPARE(f.selectedEntry(), QStringLiteral("logo12.bmp"));
-        QCOMPARE(f.find<ImageBox>("imgOutput")->toolTip(), QStringLiteral("logo12.bmp"));
-        auto *menu = f.find<QMenu>("mnuEdit");
-        QTRY_VERIFY(menu->isVisible());
-        menu->hide();
-
-        // Below the last entry, or with the middle button: nothing.
-        WindowFixture g;
-        openOn(g, {"a.bmp", "b.bmp"});
-        QTest::mouseClick(g.listViewport(), Qt::RightButton, {},
-                          QPoint(5, g.listViewport()->height() - 3));
-        g.clickRow(1, Qt::MiddleButton);
-        QCOMPARE(g.selectedEntry(), QStringLiteral("a.bmp"));
-        QVERIFY(!g.find<QMenu>("mnuEdit")->isVisible());
-    }
-
-    void keysOfTheWindow()
-    {
-        WindowFixture f;
-        openOn(f, FiveLogos);
-        QWidget *list = f.find<QWidget>("lstSys");
-        QVERIFY(f.writeLogo("C:\\A\\f.bmp", 9));
-        QTest::keyClick(list, Qt::Key_F5);
-        QVERIFY(f.waitForScan());
-        QCOMPARE(f.entries().size(), 6);
-
-        f.tmp.writeFile("C:\\Program Files\\Bootgallery\\Readme.htm", "<html></html>");
-        QTest::keyClick(list, Qt::Key_F1);
-        QCOMPARE(f.desktop.opened.size(), 1);
-        QCOMPARE(f.desktop.opened[0].target,
-                 QStringLiteral("C:\\Program Files\\Bootgallery\\Readme.htm"));
-
-        // Ctrl+X closes the window, also from the path box, where it would cut.
-        auto *path = f.find<QLineEdit>("txtPath");
-        path->setFocus();
-        QTest::keyClick(path, Qt::Key_X, Qt::ControlModifier);
-        QTRY_VERIFY(!f.w().isVisible());
-        QCOMPARE(path->text(), QStringLiteral("C:\\A\\"));
-    }
-
-    void menusByTheirAccessKeys()
-    {
-        WindowFixture f;
-        openOn(f, FiveLogos);
-        f.desktop.answer(mb::AnswerNo);
-        f.chooseMenu('E', 'D'); // delete: asks first
-        QCOMPARE(f.takeBoxTitles(), QStringList({"確認刪除檔案"}));
-        f.chooseMenu('M', 'B'); // order: descending
-        QVERIFY(f.find<QAction>("mnuBig")->isChecked());
-        QVERIFY(!f.find<QAction>("mnuRandom")->isChecked());
-        QVERIFY(f.writeLogo("C:\\A\\f.bmp", 9));
-        f.chooseMenu('F', 'R'); // refresh
-        QVERIFY(f.waitForScan());
-        QCOMPARE(f.entries().size(), 6);
-        f.chooseMenu('F', 'C'); // close
-        QTRY_VERIFY(!f.w().isVisible());
-    }
-
-    void closingDuringAScanEndsIt()
-    {
-        WindowFixture f;
-        f.injectFaults();
-        openOn(f, FiveLogos);
-        f.holdScans();
-        QTest::keyClick(f.find<QWidget>("lstSys"), Qt::Key_F5);
-        QTRY_VERIFY(f.w().isScanning());
-        f.w().close();
+        QTest::qWait(20);
+        QCOMPARE(scans.size(), 0);
+        const auto holdAScan = [&f] {
+            f.holdScans();
+            QTest::keyClick(f.list(), Qt::Key_F5);
+            QTRY_VERIFY(f.w().isScanning());
+            for (const char *name : {"txtPath", "cmdBrowser", "cmdRestore"})
+                QVERIFY2(!f.find(name)->isEnabled(), name);
+            QVERIFY(!f.find<QAction>("mnuRefresh")->isEnabled() && !f.find<QAction>("mnuDelete")->isEnabled());
+        };
+        holdAScan();
+        f.clickTab(LogoSlot::Wait);
         f.releaseScans();
-        QVERIFY(!f.w().isVisible());
-        QVERIFY(!f.w().isScanning());
+        QVERIFY(f.waitForScan());
+        QCOMPARE(f.entries(), FiveLogos);
+        QVERIFY(f.find("txtPath")->isEnabled() && f.find<QAction>("mnuDelete")->isEnabled());
+
+        f.clickTab(LogoSlot::Wait);
+        QVERIFY(f.waitForScan());
+        QCOMPARE(f.entries(), QStringList({"wait1.bmp", "wait2.bmp"}));
+        QCOMPARE(f.find<QLineEdit>("txtPath")->text(), QStringLiteral("C:\\B\\"));
+        QCOMPARE(f.list()->toolTip(), QStringLiteral("點兩下可設為等待關機LOGO(共有2個LOGO)"));
+        const char *const tabs[] = {"lblStartup", "lblWait", "lblShutdown"};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(f.find<TabLabel>(tabs[i])->backColor(), i == 1 ? 16761024u : 12632319u);
+            QCOMPARE(f.find<TabLabel>(tabs[i])->borderStyle(), i == 1 ? 0 : 1);
+        }
+
+        holdAScan();
+        QTest::keyClick(f.list(), Qt::Key_X, Qt::ControlModifier);
+        f.releaseScans();
+        QVERIFY(!f.w().isVisible() && !f.w().isScanning());
         QVERIFY(f.settingsBytes().contains("PopUp"));
+    }
+
+    void startAtBoot_data()
+    {
+        QTest::addColumn<Choice>("c");
+        QTest::newRow("on") << Choice{'Y', 0, true, true};
+        QTest::newRow("on, cannot write") << Choice{'Y', 0, false, false, {
+            {"無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。", mb::Critical, "開機啟動"}}};
+        QTest::newRow("off") << Choice{'N', 0, false, false};
+        QTest::newRow("off, removed by hand") << Choice{'N', Deleted, false, false};
+        // Neither deleted nor found: the menu says "off" although the file is still there.
+        QTest::newRow("off, hidden") << Choice{'N', attr::Hidden, true, false};
+        QTest::newRow("off, read-only") << Choice{'N', attr::ReadOnly, true, true};
+        // A click on the checked item does nothing, whatever the disk holds by now.
+        QTest::newRow("checked on") << Choice{'Y', Deleted, false, true};
+        QTest::newRow("checked off") << Choice{'N', Made, true, false};
+    }
+    void startAtBoot()
+    {
+        QFETCH(Choice, c);
+        WindowFixture f;
+        if (!c.boxes.isEmpty())
+            f.injectFaults().failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
+        const bool registered = c.key == 'N' ? c.change != Made : c.change == Deleted;
+        QVERIFY(!registered || f.tmp.writeFile(Link, "L"));
+        QCOMPARE(f.start(), -1);
+        QVERIFY(isChecked(f, "mnuRun") == registered && isChecked(f, "mnuUnrun") != registered);
+        const QString host = f.tmp.host(Link);
+        if (c.change == Deleted || c.change == Made) {
+            QVERIFY(c.change == Made ? f.tmp.writeFile(Link, "L") : QFile::remove(host));
+        } else if (c.change > 0) {
+            QCOMPARE(attr::write(host, c.change), 0);
+            if ((attr::read(host) & c.change) != c.change)
+                QSKIP("the temporary file system keeps no hidden attribute");
+        }
+        f.chooseMenu('S', QLatin1Char(c.key));
+        QCOMPARE(f.tmp.exists(Link), c.linked);
+        QVERIFY(isChecked(f, "mnuRun") == c.on && isChecked(f, "mnuUnrun") != c.on);
+        QCOMPARE(f.desktop.boxes, c.boxes);
+        // The shortcut the window made starts Onboot.exe from the program folder.
+        if (c.change == 0 && c.linked)
+            QVERIFY(f.tmp.readFile(Link).contains("C:\\Program Files\\Bootgallery\\Onboot.exe"));
+    }
+
+    // Each order chosen twice (the second time on the checked item), saved only at the close: by
+    // File > Close, or Ctrl+X from the list or from the path box (where it would cut).
+    void orderIsSavedAtClose()
+    {
+        const char *const words[] = {"Little", "Big", "Random"};
+        const char *const items[] = {"mnuLittle", "mnuBig", "mnuRandom"};
+        for (int chosen = 0; chosen < 3; ++chosen) {
+            WindowFixture f;
+            f.writeSettings(QStringLiteral("[SplashwheelSet]\nMethod=") + words[(chosen + 1) % 3]);
+            QCOMPARE(f.start(), -1);
+            const QByteArray before = f.settingsBytes();
+            for (int round = 0; round < 2; ++round) {
+                f.chooseMenu('M', QLatin1Char("LBR"[chosen]));
+                for (int i = 0; i < 3; ++i)
+                    QCOMPARE(isChecked(f, items[i]), i == chosen);
+            }
+            QCOMPARE(f.settingsBytes(), before);
+            auto *path = f.find<QLineEdit>("txtPath");
+            const QString shown = path->text();
+            QWidget *focus = chosen == 2 ? path : f.find("lstSys");
+            focus->setFocus();
+            if (chosen == 1)
+                f.chooseMenu('F', 'C');
+            else
+                QTest::keyClick(focus, Qt::Key_X, Qt::ControlModifier);
+            QTRY_VERIFY(!f.w().isVisible());
+            QCOMPARE(path->text(), shown);
+            QVERIFY(f.settingsBytes().contains(QByteArray("Method=") + words[chosen] + "\r\n"));
+        }
+    }
+    // The read-me by F1 (maximised), Help > About, and the three download sites under
+    // Help > Web (as they come); with a folder of the read-me's name, Help > Read-me tells it
+    // is missing: only a normal file counts.
+    void helpMenu()
+    {
+        WindowFixture f;
+        QVERIFY(f.tmp.writeFile(readmePath, "<html></html>"));
+        QCOMPARE(f.start(), -1);
+        QTest::keyClick(f.listViewport(), Qt::Key_F1);
+        // A timer finds the About window in its own loop, clicks the address and the button (or
+        // closes it); what it saw is compared after the loop, so a fault fails, never hangs.
+        QStringList seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            FrmAbout *about = FrmAbout::current();
+            if (!about || !about->isVisible())
+                return;
+            poll.stop();
+            seen << (about->isModal() ? "modal" : "modeless") << (about->parentWidget() ? "owned" : "unowned");
+            QTest::mouseClick(about->findChild<QLabel *>("lblAbout3"), Qt::LeftButton);
+            QTest::mouseClick(about->findChild<QPushButton *>("cmdSure"), Qt::LeftButton);
+            seen << (about->isVisible() ? "still open" : "closed");
+            if (about->isVisible())
+                about->reject();
+        });
+        poll.start(5);
+        f.chooseMenu('H', 'A'); // returns when the About window has closed
+        QCOMPARE(seen, (QStringList{"modal", "unowned", "closed"}));
+        for (char site : {'K', 'S', 'I'}) {
+            f.chooseMenu('H', 'W');
+            QTRY_VERIFY(f.find<QMenu>("mnuWWW")->isVisible());
+            QTest::keyClick(f.find<QMenu>("mnuWWW"), site);
+        }
+        const auto &sites = MainWindow::downloadSites();
+        const QList<std::pair<QString, int>> expected{
+            {readmePath, 3}, {"mailto:" + MainWindow::contactAddress(), 1}, {sites[0], 1}, {sites[1], 1}, {sites[2], 1}};
+        QList<std::pair<QString, int>> opened;
+        for (const ScriptedDesktop::Open &o : f.desktop.opened)
+            opened.append({o.target, o.showCommand});
+        QCOMPARE(opened, expected);
+        QVERIFY(f.desktop.boxes.isEmpty());
+
+        WindowFixture g;
+        QVERIFY(g.tmp.makeFolder(readmePath));
+        QCOMPARE(g.start(), -1);
+        g.chooseMenu('H', 'R');
+        QVERIFY(g.desktop.opened.isEmpty());
+        QCOMPARE(g.desktop.boxes,
+                 (QList<ScriptedDesktop::Box>{{"Readme.htm 檔案找不到，請自行尋找檔案!!", 16, "檔案找不到"}}));
+    }
+
+    // A left press opens the logo full size until a click; a right press, a left press while the
+    // right button is down and a press on an empty preview do nothing.
+    void pressOnSlotPreview()
+    {
+        WindowFixture f;
+        QVERIFY(f.writeLogo("C:\\WINDOWS\\LOGOW.SYS")); // a Wait logo, none for Startup
+        QCOMPARE(f.start(), -1);
+        const PreviewWatcher seen; // finds the preview in its modal loop, and clicks it
+        const auto press = [](QWidget *target, const QList<Qt::MouseButton> &buttons) {
+            for (Qt::MouseButton b : buttons)
+                QTest::mousePress(target, b, {}, QPoint(5, 5)); // returns when a preview closed
+            for (Qt::MouseButton b : buttons)
+                QTest::mouseRelease(target, b, {}, QPoint(5, 5));
+        };
+        press(f.find("imgWait"), {Qt::RightButton});
+        press(f.find("imgWait"), {Qt::RightButton, Qt::LeftButton});
+        press(f.find("imgStartup"), {Qt::LeftButton});
+        QVERIFY(!seen.opened);
+        press(f.find("imgWait"), {Qt::LeftButton});
+        QVERIFY(seen.opened && seen.closedByClick && seen.modal && !FrmLogoPreview::current());
+        // The logo, unscaled from the top-left corner.
+        const qreal dpr = seen.shot.devicePixelRatio();
+        const auto colour = [](int x, int y) { return pictures::paletteColor(pictures::patternIndex(x, y, 256)); };
+        QCOMPARE(seen.shot.pixel(0, 0), colour(0, 0));
+        QCOMPARE(seen.shot.pixel(int(319 * dpr), int(399 * dpr)), colour(319, 399));
     }
 };
 
