@@ -1,7 +1,6 @@
 // The start-up sequence: the settings read into the window's controls, the system logos, the
-// start-at-boot mark, a second copy and the single-instance lock.
+// start-at-boot mark and a second copy of the program.
 #include "platform/DosAttributes.h"
-#include "platform/SingleInstance.h"
 #include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
 #include "ui/ImageBox.h"
@@ -18,58 +17,40 @@ using namespace bg::test;
 using Box = ScriptedDesktop::Box;
 
 namespace {
-// Which of the named check boxes, option buttons and menu items are checked.
-QList<bool> checked(WindowFixture &f, const QList<const char *> &names)
+// Which of the named menu items, check boxes and option buttons are checked; which previews show a picture.
+QList<bool> marks(WindowFixture &f, const QList<const char *> &names)
 {
     QList<bool> out;
     for (const char *name : names) {
-        auto *action = f.find<QAction>(name);
-        out.append(action ? action->isChecked() : f.find<QAbstractButton>(name)->isChecked());
+        if (auto *action = f.find<QAction>(name))
+            out.append(action->isChecked());
+        else if (auto *preview = f.find<ImageBox>(name))
+            out.append(preview->hasPicture());
+        else
+            out.append(f.find<QAbstractButton>(name)->isChecked());
     }
     return out;
 }
-const Box FolderNotFound{QStringLiteral("找不到您所設定的路徑，請重新指定更換LOGO的檔案路徑!!"),
-                         mb::Critical, QStringLiteral("路徑錯誤")};
+// The three slots, pop-up, random, ascending, descending.
+const QList<const char *> Options{"chkStartup", "chkWait", "chkShutdown", "optYes", "mnuRandom", "mnuLittle", "mnuBig"};
+const Box FolderNotFound{"找不到您所設定的路徑，請重新指定更換LOGO的檔案路徑!!", mb::Critical, "路徑錯誤"};
 } // namespace
 
 class TestStartup : public QObject
 {
     Q_OBJECT
 private slots:
-    void settingsIntoControls_data()
-    {
-        QTest::addColumn<QString>("settings"); // null: no settings file
-        QTest::addColumn<QList<bool>>("marks"); // the three slots, pop-up, random, ascending, descending
-        QTest::newRow("first start") << QString() << QList<bool>{false, false, false, true, true, false, false};
-        QTest::newRow("values compared exactly")
-            << "[SplashwheelSet]\nStart_Checked=true\nWait_Checked=TRUE\nPopUp=0\nMethod=big\n"
-            << QList<bool>{false, false, false, true, true, false, false};
-        QTest::newRow("Big5") << "[SplashwheelSet]\nStart_Path=C:\\開機圖片\\\nWait_Path=D:\\等待\n"
-                                 "Shutdown_Path=C:\\關機\\\nStart_Checked=True\nWait_Checked=True\n"
-                                 "Shutdown_Checked=False\nPopUp=False\nMethod=Big\n"
-                              << QList<bool>{true, true, false, false, false, false, true};
-    }
+    // Settings in code page 950. Each slot's folder shows in the path box when its tab is chosen;
+    // the Wait and Shutdown folders are missing.
     void settingsIntoControls()
     {
-        QFETCH(QString, settings);
-        QFETCH(QList<bool>, marks);
         WindowFixture f;
         QVERIFY(f.writeLogos("C:\\開機圖片\\", {"第一張.bmp", "second.bmp"}));
-        if (!settings.isNull()) {
-            f.writeSettings(settings);
-            QVERIFY(!settings.contains("開機") || f.settingsBytes().contains("\xb6\x7d\xbe\xf7")); // Big5
-        }
+        f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\開機圖片\\\nWait_Path=D:\\等待\nShutdown_Path=C:\\關機\\\n"
+                        "Start_Checked=True\nWait_Checked=True\nShutdown_Checked=False\nPopUp=False\nMethod=Big\n");
         QCOMPARE(f.start(), -1);
-        QCOMPARE(checked(f, {"chkStartup", "chkWait", "chkShutdown", "optYes", "mnuRandom", "mnuLittle", "mnuBig"}),
-                 marks);
-        if (!settings.contains("開機")) {
-            QVERIFY(f.entries().isEmpty() && f.desktop.boxes.isEmpty());
-            QVERIFY(!settings.isNull() || f.settingsBytes().isNull()); // loading writes nothing
-            QVERIFY(f.w().close() && f.desktop.boxes.isEmpty()); // no folder changed: no question
-            return;
-        }
+        QCOMPARE(marks(f, Options), (QList<bool>{true, true, false, false, false, false, true}));
         QCOMPARE(f.entries(), (QStringList{"second.bmp", "第一張.bmp"}));
-        // Each slot's folder shows in the path box when its tab is chosen (the other two are missing).
         auto *path = f.find<QLineEdit>("txtPath");
         QCOMPARE(path->text(), QStringLiteral("C:\\開機圖片\\"));
         f.clickTab(LogoSlot::Wait);
@@ -79,24 +60,25 @@ private slots:
         QCOMPARE(f.desktop.boxes, (QList<Box>{FolderNotFound, FolderNotFound}));
     }
 
-    // The Startup folder is missing, told while loading; the system logos (no LOGO.SYS; a valid
-    // LOGOW.SYS; a 16-colour 320 x 400 LOGOS.SYS of 64,118 bytes) are shown after the listing,
-    // only where both tests pass.
-    void systemLogosAndAMissingFolder()
+    // Only a missing Startup folder is set: the other options are the defaults. The folder is told
+    // while loading; the system logos (no LOGO.SYS; a valid LOGOW.SYS; a 16-colour 320 x 400
+    // LOGOS.SYS of 64,118 bytes) are shown after that, only where both tests pass. Loading writes
+    // nothing, and a window whose folders did not change closes without a question.
+    void defaultsSystemLogosAndAMissingFolder()
     {
         WindowFixture f;
         QVERIFY(f.writeLogo("C:\\WINDOWS\\LOGOW.SYS"));
         QVERIFY(f.tmp.writeFile("C:\\WINDOWS\\LOGOS.SYS", pictures::bmp(QSize(320, 400), 4)));
         f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Gone\\\n");
+        const QByteArray settings = f.settingsBytes();
         bool waitShownAtMessage = true;
-        f.desktop.onBox = [&](const Box &) { waitShownAtMessage = f.find<ImageBox>("imgWait")->hasPicture(); };
+        f.desktop.onBox = [&](const Box &) { waitShownAtMessage = marks(f, {"imgWait"})[0]; };
         QCOMPARE(f.start(), -1);
         QCOMPARE(f.desktop.boxes, QList<Box>{FolderNotFound});
-        QVERIFY(!waitShownAtMessage && f.entries().isEmpty());
-        QCOMPARE((QList<bool>{f.find<ImageBox>("imgStartup")->hasPicture(), f.find<ImageBox>("imgWait")->hasPicture(),
-                              f.find<ImageBox>("imgShutdown")->hasPicture()}),
-                 (QList<bool>{false, true, false}));
-        QVERIFY(f.w().close()); // the folder did not change: no question
+        QVERIFY(!waitShownAtMessage && f.entries().isEmpty() && f.settingsBytes() == settings);
+        QCOMPARE(marks(f, Options + QList<const char *>{"imgStartup", "imgWait", "imgShutdown"}),
+                 (QList<bool>{false, false, false, true, true, false, false, false, true, false}));
+        QVERIFY(f.w().close());
         QCOMPARE(f.desktop.boxes.size(), 1);
     }
 
@@ -108,7 +90,7 @@ private slots:
             QVERIFY(attributes < 0 || (f.tmp.writeFile(link, "L") && attr::write(f.tmp.host(link), attributes) == 0));
             QCOMPARE(f.start(), -1);
             const bool on = attributes == attr::Normal;
-            QCOMPARE(checked(f, {"mnuRun", "mnuUnrun"}), (QList<bool>{on, !on}));
+            QCOMPARE(marks(f, {"mnuRun", "mnuUnrun"}), (QList<bool>{on, !on}));
         }
     }
 
@@ -123,23 +105,7 @@ private slots:
         QVERIFY(!f.tmp.exists(QStringLiteral("C:\\Logos\\a.bmp"))); // the job was not done
     }
 
-    void lockIsHeldOncePerName()
-    {
-        QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-        {
-            SingleInstance first(QStringLiteral("prefix-a"));
-            QVERIFY(!first.anotherIsRunning());
-            SingleInstance second(QStringLiteral("prefix-a"));
-            QVERIFY(second.anotherIsRunning());
-            SingleInstance other(QStringLiteral("prefix-b"));
-            QVERIFY(!other.anotherIsRunning());
-        }
-        SingleInstance again(QStringLiteral("prefix-a"));
-        QVERIFY(!again.anotherIsRunning());
-        qunsetenv("XDG_RUNTIME_DIR");
-    }
-
+    // The program's own lock: a second process on the same prefix ends at once, with status 0.
     void secondProcessEndsWithoutWindow()
     {
         const QString binary = qEnvironmentVariable("BOOTGALLERY_TEST_BINARY_DIR") + "/bootgallery";
@@ -150,23 +116,17 @@ private slots:
         env.insert("BOOTGALLERY_PREFIX", dir.path() + "/prefix");
         env.insert("XDG_RUNTIME_DIR", dir.path());
         env.insert("QT_QPA_PLATFORM", "offscreen");
-
-        QProcess first;
+        QProcess first, second;
         first.setProcessEnvironment(env);
+        second.setProcessEnvironment(env);
         first.start(binary, {});
-        QVERIFY(first.waitForStarted());
         // The first copy has made its prefix once it holds the lock and runs.
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(dir.path() + "/prefix/drive_c/WINDOWS"), 10000);
         QTest::qWait(300);
         QCOMPARE(first.state(), QProcess::Running);
-
-        QProcess second;
-        second.setProcessEnvironment(env);
         second.start(binary, {QStringLiteral("/c"), QStringLiteral("/nonexistent.bmp")});
         QVERIFY(second.waitForFinished(10000));
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
-
+        QCOMPARE(std::pair(second.exitStatus(), second.exitCode()), std::pair(QProcess::NormalExit, 0));
         first.kill();
         first.waitForFinished(5000);
     }

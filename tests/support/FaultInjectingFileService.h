@@ -12,14 +12,9 @@
 
 namespace bg::test {
 
-// A file service that passes every call to another one, but keeps a log of the calls that change
-// the disk and can make chosen ones fail with a run-time error number, without touching the disk.
-//
-// Changing calls and their names in the log: createFolder, copyFile, moveFile, replaceFile,
-// deleteFile, deleteFolder, setAttr, writeFileAtomic. Every other call passes straight through.
-//
-// Safe to call from any thread, as the service it wraps is: the plan, the counters and the log
-// are guarded by one mutex, which is never held while the wrapped service or the listing hook runs.
+// Passes every call to another file service; logs the calls that change the disk (createFolder, copyFile,
+// moveFile, replaceFile, deleteFile, deleteFolder, setAttr, writeFileAtomic) and can fail chosen ones with a
+// run-time error number without touching it. Thread-safe; its mutex is never held while the inner service runs.
 class FaultInjectingFileService final : public FileService
 {
 public:
@@ -31,64 +26,50 @@ public:
         bool injected = false;
     };
 
-    explicit FaultInjectingFileService(FileService &inner);
+    explicit FaultInjectingFileService(FileService &inner) : m_inner(inner) {}
 
-    // Fails the n-th changing call (1-based, counted over the whole life of this object).
-    void failNthCall(int n, int error);
-    // Fails the n-th changing call and every one after it, as a disk that turns read-only or
-    // full does.
-    void failFromCall(int n, int error);
-    // Fails the n-th call of one kind (1-based, counted over the life of this object).
-    void failNthCallOf(const QString &op, int n, int error);
-    // Fails every call of one kind.
-    void failEveryCallOf(const QString &op, int error);
-    // Forgets all planned failures (the log and the counters stay).
-    void clearFaults();
-    // Runs after every folder listing, once the listing is made and before the caller sees it:
-    // lets a test change the folder between a listing and the work done with it.
+    // Calls are counted from 1 over the life of this object. Fails the n-th changing call; the
+    // n-th and every one after it (a disk that turns read-only or full); the n-th call of one
+    // kind; every call of one kind.
+    void failNthCall(int n, int error) { plan({QString(), n, error, false}); }
+    void failFromCall(int n, int error) { plan({QString(), n, error, true}); }
+    void failNthCallOf(const QString &op, int n, int error) { plan({op, n, error, false}); }
+    void failEveryCallOf(const QString &op, int error) { plan({op, 0, error, false}); }
+    // Runs after every folder listing, before the caller sees it.
     void setAfterListing(std::function<void(const QString &folder)> hook);
 
-    // Number of changing calls made so far, failed ones included.
-    int changingCalls() const;
-    // Number of changing calls of one kind.
+    int changingCalls() const; // failed ones included
     int callsOf(const QString &op) const;
-    // The calls logged so far, in the order they returned. A reference into the service: read it
-    // when no call is running (logLines() is a copy, safe at any time).
-    const QList<Call> &log() const { return m_log; }
-    // The log as readable lines: "copyFile C:\a.bmp C:\b.bmp", a failed call ends in " -> 70".
-    QStringList logLines() const;
-    void clearLog();
+    const QList<Call> &log() const { return m_log; } // in the order they returned; read it when no call runs
 
-    bool folderExists(const QString &path) override;
-    bool fileExists(const QString &path) override;
+    bool folderExists(const QString &path) override { return m_inner.folderExists(path); }
+    bool fileExists(const QString &path) override { return m_inner.fileExists(path); }
     int listFiles(const QString &folder, std::vector<FolderFile> &out) override;
-    int countSubFolders(const QString &folder, int &count) override;
+    int countSubFolders(const QString &folder, int &n) override { return m_inner.countSubFolders(folder, n); }
     int createFolder(const QString &path) override;
     int copyFile(const QString &source, const QString &destination, bool overwrite) override;
     int moveFile(const QString &source, const QString &destination) override;
     int replaceFile(const QString &source, const QString &destination) override;
     int deleteFile(const QString &path, bool force) override;
     int deleteFolder(const QString &path, bool force) override;
-    int fileLen(const QString &path, qint64 &size) override;
-    int getAttr(const QString &path, int &attributes) override;
+    int fileLen(const QString &path, qint64 &size) override { return m_inner.fileLen(path, size); }
+    int getAttr(const QString &path, int &attributes) override { return m_inner.getAttr(path, attributes); }
     int setAttr(const QString &path, int attributes) override;
-    QString dir(const QString &path, int attributeMask) override;
-    int readFile(const QString &path, QByteArray &data, qint64 maxBytes) override;
+    QString dir(const QString &path, int mask) override { return m_inner.dir(path, mask); }
+    int readFile(const QString &path, QByteArray &data, qint64 max) override { return m_inner.readFile(path, data, max); }
     int writeFileAtomic(const QString &path, const QByteArray &data) override;
-    std::optional<QString> hostPath(const QString &path) override;
+    std::optional<QString> hostPath(const QString &path) override { return m_inner.hostPath(path); }
 
 private:
     struct Fault
     {
-        QString op; // empty: any kind
+        QString op;  // empty: any kind
         int nth = 0; // 0: every call
         int error = 0;
         bool onward = false; // also every call after the n-th
     };
 
-    // Counts a changing call and returns the error to inject, or 0 to pass it on.
-    int plannedFailure(const QString &op);
-    int record(const QString &op, const QStringList &paths, int result, bool injected);
+    void plan(const Fault &fault);
     template<typename F>
     int changing(const QString &op, const QStringList &paths, F &&call);
 

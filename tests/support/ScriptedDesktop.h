@@ -10,9 +10,9 @@
 
 namespace bg::test {
 
-// A desktop whose answers a test scripts in advance and which records every call.
-// A message box with no scripted answer left fails the running test (it records the box and
-// answers Cancel/OK so the code under test can go on to a clean end).
+// A desktop whose answers a test scripts in advance and which records every call. A question
+// with no scripted answer left fails the running test (and is answered Cancel or No, so the code
+// under test goes on to a clean end).
 class ScriptedDesktop : public Desktop
 {
 public:
@@ -21,10 +21,7 @@ public:
         QString prompt;
         int style = 0;
         QString title;
-        bool operator==(const Box &o) const
-        {
-            return prompt == o.prompt && style == o.style && title == o.title;
-        }
+        bool operator==(const Box &) const = default;
     };
     struct Open
     {
@@ -34,10 +31,9 @@ public:
 
     int messageBox(const QString &prompt, int style, const QString &title) override;
     QString browseForFolder(QWidget *owner, const QString &prompt) override;
-    void shellOpen(QWidget *owner, const QString &target, int showCommand) override;
+    void shellOpen(QWidget *, const QString &target, int showCommand) override { opened.append({target, showCommand}); }
 
-    // Answers for the next boxes, in order. OK-only boxes (styles 16, 64) need no answer: they
-    // are answered OK without consuming one.
+    // Answers for the next questions, in order; OK-only boxes (styles 16, 64) take none.
     void answer(int answerNumber) { m_answers.append(answerNumber); }
     // The result of the next folder picker (empty text = cancel).
     void pickFolder(const QString &windowsPath) { m_folders.append(windowsPath); }
@@ -46,20 +42,13 @@ public:
     QStringList folderPrompts;
     QList<QWidget *> folderOwners;
     QList<Open> opened;
-    int unexpected = 0; // questions that had no scripted answer
-
-    // A hook run inside every box, e.g. to look at the window state at that moment.
+    // Runs inside every box, e.g. to look at the window at that moment.
     std::function<void(const Box &)> onBox;
 
     void clear()
     {
-        boxes.clear();
-        folderPrompts.clear();
-        folderOwners.clear();
-        opened.clear();
-        m_answers.clear();
-        m_folders.clear();
-        unexpected = 0;
+        boxes.clear(), folderPrompts.clear(), folderOwners.clear(), opened.clear();
+        m_answers.clear(), m_folders.clear();
     }
     int pendingAnswers() const { return int(m_answers.size()); }
 

@@ -10,12 +10,10 @@
 namespace bg::test {
 
 namespace {
-
-QString linkPath(const QString &root, QChar letter)
+QByteArray linkPath(const QString &root, QChar letter)
 {
-    return root + QStringLiteral("/dosdevices/") + letter.toLower() + u':';
+    return QFile::encodeName(root + QStringLiteral("/dosdevices/") + letter.toLower() + u':');
 }
-
 } // namespace
 
 TempPrefix::TempPrefix()
@@ -27,40 +25,22 @@ TempPrefix::TempPrefix()
     m_valid = m_prefix->ensureCreated();
 }
 
-QString TempPrefix::driveC() const
-{
-    return host(QStringLiteral("C:\\"));
-}
-
 QString TempPrefix::addDrive(QChar letter)
 {
     const QString dir = m_dir.filePath(QStringLiteral("drive_") + letter.toLower());
-    if (!QDir().mkpath(dir) || !addDrive(letter, dir))
-        return QString();
-    return dir;
+    return QDir().mkpath(dir) && addDrive(letter, dir) ? dir : QString();
 }
 
 bool TempPrefix::addDrive(QChar letter, const QString &target)
 {
-    const QString link = linkPath(root(), letter);
-    ::unlink(QFile::encodeName(link).constData());
-    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData())
-        == 0;
+    const QByteArray link = linkPath(root(), letter);
+    ::unlink(link.constData());
+    return ::symlink(QFile::encodeName(target).constData(), link.constData()) == 0;
 }
 
 bool TempPrefix::removeDrive(QChar letter)
 {
-    return ::unlink(QFile::encodeName(linkPath(root(), letter)).constData()) == 0;
-}
-
-QString TempPrefix::host(const QString &windowsPath) const
-{
-    return m_prefix->toHost(windowsPath).value_or(QString());
-}
-
-QString TempPrefix::windows(const QString &hostPath) const
-{
-    return m_prefix->toWindows(hostPath).value_or(QString());
+    return ::unlink(linkPath(root(), letter).constData()) == 0;
 }
 
 bool TempPrefix::makeFolder(const QString &windowsPath)
@@ -72,12 +52,9 @@ bool TempPrefix::makeFolder(const QString &windowsPath)
 bool TempPrefix::writeFile(const QString &windowsPath, const QByteArray &bytes)
 {
     const QString h = host(windowsPath);
-    if (h.isEmpty() || !QDir().mkpath(QFileInfo(h).absolutePath()))
-        return false;
     QFile f(h);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(bytes) == bytes.size() && f.flush();
+    return !h.isEmpty() && QDir().mkpath(QFileInfo(h).absolutePath())
+           && f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
 }
 
 bool TempPrefix::writeFileOfSize(const QString &windowsPath, qint64 size)
@@ -93,10 +70,8 @@ QByteArray TempPrefix::readFile(const QString &windowsPath) const
     QFile f(host(windowsPath));
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
-    QByteArray data = f.readAll();
-    if (data.isNull())
-        data = QByteArray("");
-    return data;
+    const QByteArray data = f.readAll();
+    return data.isNull() ? QByteArray("") : data;
 }
 
 bool TempPrefix::exists(const QString &windowsPath) const
@@ -112,8 +87,7 @@ bool TempPrefix::setReadOnly(const QString &windowsPath, bool readOnly)
     struct stat st;
     if (h.isEmpty() || ::stat(h.constData(), &st) != 0)
         return false;
-    const mode_t mode = readOnly ? (st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH))
-                                 : (st.st_mode | S_IWUSR);
+    const mode_t mode = readOnly ? (st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) : (st.st_mode | S_IWUSR);
     return ::chmod(h.constData(), mode & 07777) == 0;
 }
 

@@ -14,12 +14,13 @@
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace bg::test {
 
 WindowFixture::WindowFixture(const QString &commandText, const QString &programFolder)
+    : services(new Services{tmp.prefix(), tmp.files(), desktop, pictures, programFolder, commandText, false})
 {
-    services.reset(new Services{tmp.prefix(), tmp.files(), desktop, pictures, programFolder,
-                                commandText, false});
 }
 
 WindowFixture::~WindowFixture()
@@ -31,8 +32,8 @@ WindowFixture::~WindowFixture()
 FaultInjectingFileService &WindowFixture::injectFaults()
 {
     faults = std::make_unique<FaultInjectingFileService>(tmp.files());
-    services.reset(new Services{tmp.prefix(), *faults, desktop, pictures, services->programFolder,
-                                services->commandText, services->previousInstance});
+    services.reset(new Services{tmp.prefix(), *faults, desktop, pictures, services->programFolder, services->commandText,
+                                services->previousInstance});
     return *faults;
 }
 
@@ -51,15 +52,8 @@ int WindowFixture::start()
     return -1;
 }
 
-QAbstractItemView *WindowFixture::list() const
-{
-    return find<QAbstractItemView>("lstSys");
-}
-
-QWidget *WindowFixture::listViewport() const
-{
-    return list()->viewport();
-}
+QAbstractItemView *WindowFixture::list() const { return find<QAbstractItemView>("lstSys"); }
+QWidget *WindowFixture::listViewport() const { return list()->viewport(); }
 
 bool WindowFixture::waitForScan()
 {
@@ -68,10 +62,8 @@ bool WindowFixture::waitForScan()
 
 void WindowFixture::holdScans()
 {
-    if (!faults) {
-        QTest::qFail("holding scans needs injectFaults()", __FILE__, __LINE__);
-        return;
-    }
+    if (!faults)
+        return QTest::qFail("holding scans needs injectFaults()", __FILE__, __LINE__);
     scanGate = std::make_shared<QSemaphore>(0);
     faults->setAfterListing([gate = scanGate](const QString &) { gate->acquire(); });
 }
@@ -91,24 +83,27 @@ void WindowFixture::clickTab(LogoSlot slot)
     QTest::mouseClick(find(names[index(slot)]), Qt::LeftButton);
 }
 
-void WindowFixture::clickRow(int row, Qt::MouseButton button)
+namespace {
+QPoint rowMiddle(QAbstractItemView *view, int row)
 {
-    QAbstractItemView *view = list();
     const QModelIndex entry = view->model()->index(row, 0);
     view->scrollTo(entry);
-    QTest::mouseClick(view->viewport(), button, {}, view->visualRect(entry).center());
+    return view->visualRect(entry).center();
+}
+} // namespace
+
+void WindowFixture::clickRow(int row, Qt::MouseButton button)
+{
+    QTest::mouseClick(listViewport(), button, {}, rowMiddle(list(), row));
 }
 
 void WindowFixture::doubleClickRow(int row)
 {
-    QAbstractItemView *view = list();
-    const QModelIndex entry = view->model()->index(row, 0);
-    view->scrollTo(entry);
-    const QPoint at = view->visualRect(entry).center();
-    // A double click is a press, a release and the double-click press, as the platform sends.
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+    const QPoint at = rowMiddle(list(), row);
+    // A click, then the double-click press and its release, as the platform sends them.
+    QTest::mouseClick(listViewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(listViewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(listViewport(), Qt::LeftButton, {}, at);
 }
 
 void WindowFixture::typePath(const QString &text)
@@ -131,32 +126,29 @@ void WindowFixture::chooseMenu(QChar menuKey, QChar itemKey)
     QWidget *focus = QApplication::focusWidget();
     QTest::keyClick(focus ? focus : window.get(), menuKey.toLatin1(), Qt::AltModifier);
     QMenu *menu = nullptr;
-    (void)QTest::qWaitFor([&menu] {
-        menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        return menu != nullptr;
-    }, 2000);
-    if (!menu) {
+    const auto opened = [&menu] {
+        return (menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) != nullptr;
+    };
+    if (QTest::qWaitFor(opened, 2000))
+        QTest::keyClick(menu, itemKey.toLatin1());
+    else
         QTest::qFail("the menu did not open", __FILE__, __LINE__);
-        return;
-    }
-    QTest::keyClick(menu, itemKey.toLatin1());
 }
 
 namespace {
 bool sendDrop(QWidget *target, const QMimeData &data)
 {
     const QPointF at(target->width() / 2.0, target->height() / 2.0);
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                          Qt::NoModifier);
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted())
         return false;
-    QDragMoveEvent move(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                        Qt::NoModifier);
+    QDragMoveEvent move(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &move);
     if (!move.isAccepted())
         return false;
-    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
 }
@@ -166,8 +158,7 @@ bool WindowFixture::dropOnList(const QStringList &hostPaths)
 {
     QMimeData data;
     QList<QUrl> urls;
-    for (const QString &path : hostPaths)
-        urls.append(QUrl::fromLocalFile(path));
+    std::transform(hostPaths.begin(), hostPaths.end(), std::back_inserter(urls), QUrl::fromLocalFile);
     data.setUrls(urls);
     return sendDrop(listViewport(), data);
 }
@@ -188,24 +179,17 @@ bool WindowFixture::dragPreviewTo(LogoSlot slot)
 void WindowFixture::writeSettings(const QString &text)
 {
     QString crlf = text;
-    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     QByteArray bytes;
     if (!cp950::encode(crlf, bytes))
         QTest::qFail("settings text is not code page 950", __FILE__, __LINE__);
     tmp.writeFile(windowsFolder() + QStringLiteral("SW.ini"), bytes);
 }
 
-QByteArray WindowFixture::settingsBytes() const
-{
-    return tmp.readFile(windowsFolder() + QStringLiteral("SW.ini"));
-}
-
 bool WindowFixture::writeLogo(const QString &windowsPath, int shade)
 {
     QByteArray bytes = pictures::bmp(QSize(320, 400), 8);
-    // A different pixel per logo, so two logos are never the same file.
-    if (shade != 0 && bytes.size() > 1078)
+    if (shade != 0) // a different first pixel per logo, so two logos are never the same file
         bytes[1078] = char(shade & 0xFF);
     return tmp.writeFile(windowsPath, bytes);
 }
@@ -213,21 +197,16 @@ bool WindowFixture::writeLogo(const QString &windowsPath, int shade)
 bool WindowFixture::writeLogos(const QString &folder, const QStringList &names)
 {
     int shade = 1;
-    for (const QString &name : names)
-        if (!writeLogo(folder + name, shade++))
-            return false;
-    return true;
+    return std::all_of(names.begin(), names.end(),
+                       [&](const QString &name) { return writeLogo(folder + name, shade++); });
 }
 
 QStringList WindowFixture::entries() const
 {
     QStringList out;
-    if (!window)
-        return out;
-    auto *logoList = find<LogoList>("lstSys");
-    const int n = logoList->entryCount();
-    for (int i = 0; i < n; ++i)
-        out.append(logoList->entryText(i));
+    if (auto *logoList = find<LogoList>("lstSys"))
+        for (int i = 0; i < logoList->entryCount(); ++i)
+            out.append(logoList->entryText(i));
     return out;
 }
 

@@ -8,14 +8,9 @@
 #include "support/TempPrefix.h"
 #include "ui/MainWindow.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
 #include <QSemaphore>
-#include <memory>
 
 class QAbstractItemView;
-class QMenu;
 
 namespace bg::test {
 
@@ -25,7 +20,6 @@ namespace bg::test {
 class WindowFixture
 {
 public:
-    // The program folder is C:\Program Files\Bootgallery\ unless given.
     explicit WindowFixture(const QString &commandText = QString(),
                            const QString &programFolder = QStringLiteral("C:\\Program Files\\Bootgallery\\"));
     ~WindowFixture();
@@ -40,57 +34,41 @@ public:
 
     // Sends every file call of the program through a fault-injecting service (before start()).
     FaultInjectingFileService &injectFaults();
-    // Runs the start-up. With a window to open: shows it and waits for the Startup folder's
-    // scan. Returns the exit status when the start ended the program, -1 when a window opened.
+    // Runs the start-up: the exit status, or -1 when the window opened (shown, Startup folder scanned).
     int start();
     MainWindow &w() { return *window; }
 
-    // A control of the window by its name.
     template <typename T = QWidget>
-    T *find(const char *name) const
-    {
-        return window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
-    }
+    T *find(const char *name) const { return window ? window->findChild<T *>(QLatin1String(name)) : nullptr; }
     QAbstractItemView *list() const;
     QWidget *listViewport() const;
 
-    // Waits until no scan runs (false after five seconds).
-    bool waitForScan();
-    // Holds every scan after it has listed its folder, until releaseScans(): lets a test act
-    // while a scan runs. Needs injectFaults().
+    bool waitForScan(); // until no scan runs; false after five seconds
+    // Holds every scan after it has listed its folder, until releaseScans(). Needs injectFaults().
     void holdScans();
     void releaseScans();
 
-    // --- real input ------------------------------------------------------------------------
     void clickTab(LogoSlot slot);
-    // Scrolls the row into view and clicks (or double-clicks) its middle.
-    void clickRow(int row, Qt::MouseButton button = Qt::LeftButton);
+    void clickRow(int row, Qt::MouseButton button = Qt::LeftButton); // scrolled into view, in its middle
     void doubleClickRow(int row);
-    // Types a folder into the path box and presses Enter.
-    void typePath(const QString &text);
-    // Opens a top-level menu with Alt + its access key and picks an item by its access key.
-    void chooseMenu(QChar menuKey, QChar itemKey);
-    // Drops host files on the logo list (drag enter, move and drop, as a file manager sends
-    // them). Returns whether the list accepted the drop.
+    void typePath(const QString &text); // into the path box, then Enter
+    void chooseMenu(QChar menuKey, QChar itemKey); // Alt + the menu's access key, then the item's
+    // Drops host files on the list as a file manager does; whether the list accepted them.
     bool dropOnList(const QStringList &hostPaths);
-    // Drags the large preview onto a slot preview: the drag's data and a drop on the target.
-    bool dragPreviewTo(LogoSlot slot);
+    bool dragPreviewTo(LogoSlot slot); // the large preview onto a slot's
 
-    // SW.ini in C:\WINDOWS\, written as the given text in code page 950 with CR LF line ends.
+    // SW.ini in C:\WINDOWS\, written in code page 950 with CR LF line ends.
     void writeSettings(const QString &text);
-    QByteArray settingsBytes() const;
+    QByteArray settingsBytes() const { return tmp.readFile(windowsFolder() + QStringLiteral("SW.ini")); }
     QString windowsFolder() const { return QStringLiteral("C:\\WINDOWS\\"); }
 
-    // An 8-bit 320 x 400 BMP of 129,078 bytes at the path (a logo by both tests).
+    // An 8-bit 320 x 400 BMP of 129,078 bytes (a logo by both tests); shade makes it differ.
     bool writeLogo(const QString &windowsPath, int shade = 0);
-    // Writes names as logos into a folder (which ends in a backslash).
-    bool writeLogos(const QString &folder, const QStringList &names);
+    bool writeLogos(const QString &folder, const QStringList &names); // folder ends in a backslash
 
-    // The list's entries, in order, and the selected one.
     QStringList entries() const;
     QString selectedEntry() const;
-    // The titles of the message boxes shown so far, then forgets them.
-    QStringList takeBoxTitles();
+    QStringList takeBoxTitles(); // of the boxes shown so far, which it then forgets
 };
 
 } // namespace bg::test
