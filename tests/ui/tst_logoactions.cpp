@@ -483,4 +483,4 @@ private slots:
 };
 
 QTEST_MAIN(TestApply)
-#include "tst_apply.moc"
+#include "tst_logoactions.moc"
