@@ -20,7 +20,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -221,9 +220,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Closing ends an edit in the list without renaming, and a running scan where it is.
     m_actions->cancelRename();
+    const bool wasScanning = isScanning();
     m_browser->cancelScan();
     if (!m_settings->save()) {
         event->ignore();
+        // The window stays: the folder it shows is listed in full again.
+        if (wasScanning)
+            m_browser->rescan(m_state.currentFolder());
         return;
     }
     m_closed = true;

@@ -143,7 +143,16 @@ private slots:
             QCOMPARE(f.find<TabLabel>(tabs[i])->borderStyle(), i == 1 ? 0 : 1);
         }
 
+        f.typePath("C:\\A\\"); // the Wait slot now shows another folder: closing asks
+        QVERIFY(f.waitForScan());
         holdAScan();
+        f.desktop.answer(mb::AnswerCancel); // a close refused during a scan lists the folder anew
+        QTest::keyClick(f.list(), Qt::Key_X, Qt::ControlModifier);
+        f.releaseScans();
+        QVERIFY(f.w().isVisible() && f.waitForScan());
+        QCOMPARE(f.entries(), FiveLogos);
+        holdAScan();
+        f.desktop.answer(mb::AnswerNo);
         QTest::keyClick(f.list(), Qt::Key_X, Qt::ControlModifier);
         f.releaseScans();
         QVERIFY(!f.w().isVisible() && !f.w().isScanning());
