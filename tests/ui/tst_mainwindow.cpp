@@ -13,6 +13,7 @@
 #include "ui/TabLabel.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 using namespace bg;
 using namespace bg::test;
@@ -86,8 +88,18 @@ private slots:
         QTest::keyClick(f.list(), Qt::Key_PageDown);
         QVERIFY(f.selectedEntry() > QStringLiteral("logo05.bmp"));
         expectChosen(f, f.selectedEntry());
+        // Scrolling the list confirms a rename as the focus moving away would, also while the
+        // entry stays in view.
+        const QString renamed = f.selectedEntry();
+        QTest::keyClick(f.list(), Qt::Key_F2);
+        QTest::keyClicks(f.find("txtRename"), "z.bmp");
+        QWheelEvent wheel(QPointF(5, 5), f.listViewport()->mapToGlobal(QPointF(5, 5)), {}, {0, 120},
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.listViewport(), &wheel);
+        QTRY_VERIFY(!f.find("txtRename") && f.waitForScan());
+        QVERIFY(f.entries().contains("z.bmp") && !f.entries().contains(renamed));
         f.clickRow(12, Qt::RightButton);
-        expectChosen(f, names[12]);
+        expectChosen(f, f.entries()[12]);
         QTRY_VERIFY(f.find<QMenu>("mnuEdit")->isVisible());
         f.find<QMenu>("mnuEdit")->hide();
         QVERIFY(f.desktop.boxes.isEmpty());
