@@ -62,7 +62,6 @@ void SlotBrowser::selectSlot(LogoSlot slot)
         m_ui.slotTab(s)->setBorderStyle(s == slot ? 0 : 1);
     }
     // Whatever the scan then finds, the tab shows the new slot as chosen.
-    emit scanStarting();
     m_state.currentSlot = slot;
     m_ui.pathEdit->setText(m_state.folder(slot));
     scanTypedFolder();
@@ -134,7 +133,6 @@ void SlotBrowser::cancelScan()
     m_ui.progressBar->finish();
     refreshListStatus();
     fitListWidth();
-    emit scanFinished();
 }
 
 void SlotBrowser::endScan(bool usedFolderExists)

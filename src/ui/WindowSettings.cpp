@@ -121,13 +121,11 @@ bool WindowSettings::save()
         if (!m_state.slotHasLogos[i]) {
             messages::folderWithoutLogos(desktop);
             keepOpen = true;
-            emit folderNeedsAttention();
             continue;
         }
         if (m_state.slotFolders[i].toUpper() == QLatin1String("C:\\")) {
             messages::folderIsDriveRoot(desktop);
             keepOpen = true;
-            emit folderNeedsAttention();
             continue;
         }
         // A folder that did not reach the file is not saved: the user is told why, the slot
@@ -137,7 +135,6 @@ bool WindowSettings::save()
         if (written != SettingsWrite::Written) {
             messages::folderNotSaved(desktop, slot, written);
             keepOpen = true;
-            emit folderNeedsAttention();
             continue;
         }
         writeOption(info.checkedKey, SettingsFile::flagWord(checked));
@@ -151,6 +148,8 @@ bool WindowSettings::save()
                                               : QStringLiteral("Random"));
     if (optionLost)
         messages::optionsNotSaved(desktop);
+    if (keepOpen)
+        emit folderNeedsAttention();
     return !keepOpen;
 }
 

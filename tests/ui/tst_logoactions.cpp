@@ -73,7 +73,7 @@ void openForDrop(WindowFixture &f)
 Q_DECLARE_METATYPE(Edit)
 Q_DECLARE_METATYPE(Drop)
 
-class TestApply : public QObject
+class TestLogoActions : public QObject
 {
     Q_OBJECT
 
@@ -482,5 +482,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestApply)
+QTEST_MAIN(TestLogoActions)
 #include "tst_logoactions.moc"
