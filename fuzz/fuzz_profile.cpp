@@ -37,6 +37,8 @@ public:
 
     bool folderExists(const QString &) override { return false; }
     bool fileExists(const QString &path) override { return present && path == Path; }
+    bool isLink(const QString &) override { return false; }
+    bool sameFile(const QString &a, const QString &b) override { return a == b && fileExists(a); }
     int listFiles(const QString &, std::vector<FolderFile> &) override { return rt::PathNotFound; }
     int countSubFolders(const QString &, int &) override { return rt::PathNotFound; }
     int createFolder(const QString &) override { return rt::PermissionDenied; }

@@ -127,9 +127,11 @@ int writeXattr(const QByteArray &path, int stored)
 
 } // namespace
 
-int read(const QString &hostPath)
+namespace {
+
+// Reads the attributes of the file a path names, links followed.
+int readPath(const QByteArray &path)
 {
-    const QByteArray path = QFile::encodeName(hostPath);
     struct stat st;
     if (::stat(path.constData(), &st) != 0)
         return -1;
@@ -150,9 +152,10 @@ int read(const QString &hostPath)
     return attributes;
 }
 
-int write(const QString &hostPath, int attributes)
+// Sets the attributes of the file `path` names; `path` names exactly one file (a descriptor's
+// /proc path), so nothing here can be led elsewhere by a link.
+int writePath(const QByteArray &path, int attributes)
 {
-    const QByteArray path = QFile::encodeName(hostPath);
     struct stat st;
     if (::stat(path.constData(), &st) != 0)
         return errno == ENOENT ? rt::FileNotFound : rt::fromErrno(errno);
@@ -184,6 +187,45 @@ int write(const QString &hostPath, int attributes)
             return rt::fromErrno(errno);
     }
     return setModeReadOnly(path, st, readOnly);
+}
+
+QByteArray procPathOf(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
+} // namespace
+
+int read(const QString &hostPath)
+{
+    return readPath(QFile::encodeName(hostPath));
+}
+
+int readFd(int fd)
+{
+    return readPath(procPathOf(fd));
+}
+
+int write(const QString &hostPath, int attributes)
+{
+    // The entry itself, never what a link there leads to.
+    const int fd = ::open(QFile::encodeName(hostPath).constData(),
+                          O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? rt::FileNotFound : rt::fromErrno(errno);
+    struct stat st;
+    int result = rt::PermissionDenied;
+    if (::fstat(fd, &st) != 0)
+        result = rt::fromErrno(errno);
+    else if (!S_ISLNK(st.st_mode))
+        result = writePath(procPathOf(fd), attributes);
+    ::close(fd);
+    return result;
+}
+
+int writeFd(int fd, int attributes)
+{
+    return writePath(procPathOf(fd), attributes);
 }
 
 QByteArray toDosAttribText(int attributes)

@@ -2,6 +2,7 @@
 
 #include "platform/DosAttributes.h"
 #include "platform/FileDescriptor.h"
+#include "platform/HostEntry.h"
 #include "platform/HostPath.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFile.h"
@@ -67,33 +68,39 @@ int copyContent(int in, int out, qint64 expectedSize)
     }
 }
 
-int copyToTemp(const QString &source, const QString &destination, TempFile &temp)
+int copyToTemp(const HostEntry &source, const HostEntry &destination, TempFile &temp)
 {
-    const int in = ::open(enc(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (!source.folderOpen())
+        return rt::PathNotFound;
+    // Reading goes through a link: a logo may be one. Only a regular file is read.
+    const int in = ::openat(source.dir.get(), source.n(),
+                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (in < 0)
-        return errno == ENOENT ? missingFileError(source) : rt::fromErrno(errno);
+        return errno == ENOENT ? rt::FileNotFound : rt::fromErrno(errno);
     FileDescriptor input(in);
     struct stat st;
     if (::fstat(in, &st) != 0)
         return rt::fromErrno(errno);
     if (!S_ISREG(st.st_mode))
         return rt::FileNotFound;
-    const int sourceAttributes = attr::read(source);
+    const int sourceAttributes = attr::readFd(in);
 
-    if (const int err = temp.create(parentOf(destination)))
-        return err == ENOENT || err == ENOTDIR ? rt::PathNotFound : rt::fromErrno(err);
+    if (!destination.folderOpen())
+        return rt::PathNotFound;
+    if (const int err = temp.create(destination.dir.get()))
+        return rt::fromErrno(err);
     if (const int err = copyContent(in, temp.fd(), st.st_size))
         return rt::fromErrno(err);
     const timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(temp.fd(), times);
     // Permission bits as far as the file system keeps them (FAT keeps few); read-only below.
     ::fchmod(temp.fd(), (st.st_mode & 0777) | S_IWUSR);
-    if (const int err = temp.finish())
-        return rt::fromErrno(err);
     if (sourceAttributes > 0) {
-        if (const int err = attr::write(temp.path(), sourceAttributes & ~attr::Directory))
+        if (const int err = attr::writeFd(temp.fd(), sourceAttributes & ~attr::Directory))
             return err;
     }
+    if (const int err = temp.finish())
+        return rt::fromErrno(err);
     return rt::Ok;
 }
 

@@ -6,6 +6,7 @@
 namespace bg::hostfs {
 
 class TempFile;
+struct HostEntry;
 
 // Writes all of data to fd, retrying short writes; 0 or errno.
 int writeAll(int fd, const char *data, qint64 size);
@@ -13,8 +14,9 @@ int writeAll(int fd, const char *data, qint64 size);
 // Copies everything from the current offset of `in` to `out`; 0 or errno.
 int copyContent(int in, int out, qint64 expectedSize);
 
-// Copies a regular file with its times and attributes into a new temporary file beside
-// `destination`; the caller renames it into place. 0 or a run-time error number.
-int copyToTemp(const QString &source, const QString &destination, TempFile &temp);
+// Copies a regular file (through a link at the source: reading follows it) with its times and
+// attributes into a new temporary file in the destination's folder; the caller puts it in place.
+// 0 or a run-time error number.
+int copyToTemp(const HostEntry &source, const HostEntry &destination, TempFile &temp);
 
 } // namespace bg::hostfs

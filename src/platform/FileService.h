@@ -3,12 +3,16 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace bg {
 
 class Prefix;
+namespace hostfs {
+struct HostEntry;
+}
 
 // One regular file of a folder, as a folder listing gives it.
 struct FolderFile
@@ -26,24 +30,41 @@ class FileService
 public:
     virtual ~FileService() = default;
 
+    // While an operation is open on a thread (see FileOperation), each Windows path the service
+    // is given is resolved to its folder and entry once, and every later call on that path acts
+    // on what was resolved then.
+    virtual void beginOperation() {}
+    virtual void endOperation() {}
+
     virtual bool folderExists(const QString &path) = 0;
     // True for a regular file (hidden and system files included); false for folders and the rest.
     virtual bool fileExists(const QString &path) = 0;
+    // True when the entry itself is a symbolic link (whatever it leads to).
+    virtual bool isLink(const QString &path) = 0;
+    // True when both paths name one existing file: the same device and inode, links followed.
+    virtual bool sameFile(const QString &a, const QString &b) = 0;
 
     // The regular files directly inside a folder, in the order the disk yields them. FIFOs,
     // sockets, devices, dangling links and folders are not files of the folder.
     virtual int listFiles(const QString &folder, std::vector<FolderFile> &out) = 0;
     virtual int countSubFolders(const QString &folder, int &count) = 0;
 
+    // Nothing is ever written through a symbolic link at the last component of a path: a link
+    // there is replaced as an entry, never followed for writing. Names starting with the
+    // temporary-file prefix are refused (52) for every new entry.
+    //
     // Creates one folder; an existing one gives 58.
     virtual int createFolder(const QString &path) = 0;
-    // Copies a file and its attributes. An existing destination gives 58 without overwrite and
-    // 70 when it is read-only. The destination is replaced as a whole, never left half written.
+    // Copies a file (a link's target's bytes) and its attributes. An existing destination gives 58
+    // without overwrite and 70 when it is read-only or the source itself. The destination is
+    // replaced as a whole, never left half written.
     virtual int copyFile(const QString &source, const QString &destination, bool overwrite) = 0;
     // Moves one file; refuses an existing destination (58).
     virtual int moveFile(const QString &source, const QString &destination) = 0;
     // Moves one file onto a destination that may exist, replacing it in one step: at every
-    // instant the destination holds either its old or its new content.
+    // instant the destination holds either its old or its new content. A source that is a link
+    // gives its target's bytes and the link goes. The source as the destination is refused (70).
+    // CopiedNotMoved: the destination holds the new content but the source could not be removed.
     virtual int replaceFile(const QString &source, const QString &destination) = 0;
     // Removes a file; a read-only file only with force (70 otherwise).
     virtual int deleteFile(const QString &path, bool force) = 0;
@@ -69,17 +90,36 @@ public:
     virtual std::optional<QString> hostPath(const QString &path) = 0;
 };
 
+// One operation on the disk, from its first look to its last change: for its life the service
+// resolves each path once (see FileService::beginOperation).
+class FileOperation
+{
+public:
+    explicit FileOperation(FileService &files) : m_files(files) { m_files.beginOperation(); }
+    ~FileOperation() { m_files.endOperation(); }
+    FileOperation(const FileOperation &) = delete;
+    FileOperation &operator=(const FileOperation &) = delete;
+
+private:
+    FileService &m_files;
+};
+
 // The real file service on a prefix.
 //
 // Safe to call from any thread, also while other threads call it: it keeps no state of its own
-// beyond the prefix it reads, and every call works on descriptors and buffers of its own.
+// beyond the prefix it reads and each thread's open operation, and every call works on
+// descriptors and buffers of its own.
 class HostFileService final : public FileService
 {
 public:
     explicit HostFileService(const Prefix &prefix);
 
+    void beginOperation() override;
+    void endOperation() override;
     bool folderExists(const QString &path) override;
     bool fileExists(const QString &path) override;
+    bool isLink(const QString &path) override;
+    bool sameFile(const QString &a, const QString &b) override;
     int listFiles(const QString &folder, std::vector<FolderFile> &out) override;
     int countSubFolders(const QString &folder, int &count) override;
     int createFolder(const QString &path) override;
@@ -97,6 +137,11 @@ public:
     std::optional<QString> hostPath(const QString &path) override;
 
 private:
+    using Entry = std::shared_ptr<const hostfs::HostEntry>;
+    // The path resolved, from the open operation's memory when it has it; null when the path
+    // names no place on the host.
+    Entry entry(const QString &path);
+
     const Prefix &m_prefix;
 };
 

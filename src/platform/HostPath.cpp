@@ -1,5 +1,7 @@
 #include "platform/HostPath.h"
 
+#include "platform/HostEntry.h"
+
 #include "platform/RuntimeError.h"
 
 #include <fcntl.h>
@@ -36,6 +38,38 @@ void syncDirectory(const QString &dir)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+int HostEntry::stat(struct stat &st, bool followLink) const
+{
+    if (!folderOpen())
+        return dirError;
+    return ::fstatat(dir.get(), n(), &st, followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+}
+
+int HostEntry::missingError() const
+{
+    return folderOpen() ? rt::FileNotFound : rt::PathNotFound;
+}
+
+void resolveEntry(const QString &hostPath, HostEntry &entry)
+{
+    entry.path = hostPath;
+    QString folder = parentOf(hostPath);
+    QString name = baseName(hostPath);
+    if (name.isEmpty() || name == u"." || name == u"..") {
+        folder = hostPath;
+        name = QStringLiteral(".");
+    }
+    entry.name = enc(name);
+    const int fd = ::open(enc(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    entry.dir.reset(fd);
+    entry.dirError = fd >= 0 ? 0 : errno;
+}
+
+QByteArray procPath(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
 }
 
 } // namespace bg::hostfs

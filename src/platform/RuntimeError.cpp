@@ -18,8 +18,9 @@ int fromErrno(int err)
         return FileAlreadyExists;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
         return DiskFull;
+    case EFBIG:
+        return TooLarge;
     case EACCES:
     case EPERM:
     case EROFS:

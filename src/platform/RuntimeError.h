@@ -5,12 +5,18 @@
 namespace bg::rt {
 
 constexpr int Ok = 0;
+constexpr int BadFileName = 52;
 constexpr int FileNotFound = 53;
 constexpr int FileAlreadyExists = 58;
 constexpr int DiskFull = 61;
 constexpr int PermissionDenied = 70;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
+// The tool's own numbers, beyond the runtime's.
+// A file would grow past the size limit the system sets this process (ulimit -f).
+constexpr int TooLarge = 1001;
+// A move became a copy: the destination holds the file, but its old name could not be removed.
+constexpr int CopiedNotMoved = 1002;
 
 // Maps a POSIX errno value to the number the logic expects.
 int fromErrno(int err);

@@ -1,15 +1,14 @@
 #include "platform/TempFile.h"
 
 #include "platform/FolderEntries.h"
-#include "platform/HostPath.h"
+#include "platform/HostEntry.h"
+#include "platform/TempNames.h"
 
 #include <QList>
 #include <QRandomGenerator>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,162 +18,142 @@ namespace bg::hostfs {
 
 namespace {
 
-constexpr QLatin1StringView TempPrefix(".~bg");
-constexpr QLatin1StringView TempSuffix(".tmp");
+QByteArray newTempName()
+{
+    return QByteArray::fromStdString(tempnames::make(QRandomGenerator::system()->generate64()));
+}
+
+// renameat2(RENAME_NOREPLACE), or its nearest on file systems without it: a hard link and the
+// old name's removal, or (no hard links either: FAT) a check and a rename.
+int renameNoReplace(int fromDir, const char *from, int toDir, const char *to)
+{
+    if (::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::linkat(fromDir, from, toDir, to, 0) == 0) {
+        ::unlinkat(fromDir, from, 0);
+        return 0;
+    }
+    if (errno == EEXIST)
+        return EEXIST;
+    struct stat st;
+    if (::fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    return ::renameat(fromDir, from, toDir, to) == 0 ? 0 : errno;
+}
 
 } // namespace
 
 bool isTempName(const char *name)
 {
-    const qsizetype length = qsizetype(std::strlen(name));
-    if (length <= TempPrefix.size() + TempSuffix.size()
-        || std::strncmp(name, TempPrefix.data(), size_t(TempPrefix.size())) != 0
-        || std::strcmp(name + length - TempSuffix.size(), TempSuffix.data()) != 0)
-        return false;
-    for (qsizetype i = TempPrefix.size(); i < length - TempSuffix.size(); ++i) {
-        if (!std::isxdigit(static_cast<unsigned char>(name[i])))
-            return false;
-    }
-    return true;
+    return tempnames::isTempName(name);
 }
 
 TempFile::~TempFile()
 {
     m_fd.close();
-    if (!m_unnamed && !m_path.isEmpty())
-        ::unlink(enc(m_path).constData());
+    if (!m_name.isEmpty())
+        ::unlinkat(m_dir.get(), m_name.constData(), 0);
 }
 
-int TempFile::create(const QString &dir)
+int TempFile::create(int dirFd)
 {
-    m_dir = dir;
-    if (::access("/proc/self/fd", X_OK) == 0) {
-        const int fd = ::open(enc(dir).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    m_dir.reset(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
+    if (m_dir.get() < 0)
+        return errno;
+    const int unnamed = ::openat(m_dir.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (unnamed >= 0 && ::access(procPath(unnamed).constData(), F_OK) == 0) {
+        m_fd.reset(unnamed);
+        m_unnamed = true;
+        return 0;
+    }
+    if (unnamed >= 0)
+        ::close(unnamed); // no /proc to link it by
+    else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return errno;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = newTempName();
+        const int fd = ::openat(m_dir.get(), name.constData(),
+                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0666);
         if (fd >= 0) {
             m_fd.reset(fd);
-            m_unnamed = true;
-            m_path = QStringLiteral("/proc/self/fd/") + QString::number(fd);
+            m_name = name;
             return 0;
         }
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return errno;
-    }
-    const int fd = createNamed(m_path);
-    if (fd < 0)
-        return -fd;
-    m_fd.reset(fd);
-    return 0;
-}
-
-int TempFile::finish()
-{
-    if (::fsync(m_fd.get()) != 0) {
-        const int err = errno;
-        m_fd.close();
-        return err;
-    }
-    // An unnamed file exists only while it is open: it stays open until it is linked.
-    return m_unnamed ? 0 : m_fd.close();
-}
-
-int TempFile::renameTo(const QString &target, bool noReplace)
-{
-    if (m_unnamed)
-        return linkTo(target, noReplace);
-    const QByteArray from = enc(m_path);
-    const QByteArray to = enc(target);
-    int rc;
-    if (noReplace) {
-        rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            rc = ::link(from.constData(), to.constData());
-            if (rc == 0) {
-                ::unlink(from.constData());
-            } else if (errno != EEXIST) {
-                // No hard links here either (FAT): check, then rename.
-                struct stat st;
-                if (::lstat(to.constData(), &st) == 0) {
-                    errno = EEXIST;
-                } else {
-                    rc = ::rename(from.constData(), to.constData());
-                }
-            }
-        }
-    } else {
-        rc = ::rename(from.constData(), to.constData());
-    }
-    if (rc != 0)
-        return errno;
-    m_path.clear();
-    return 0;
-}
-
-int TempFile::createNamed(QString &path) const
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = m_dir + u'/' + TempPrefix
-            + QString::number(QRandomGenerator::global()->generate64(), 16) + TempSuffix;
-        const int fd = ::open(enc(candidate).constData(),
-                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd >= 0) {
-            path = candidate;
-            return fd;
-        }
         if (errno != EEXIST)
-            return -errno;
-    }
-    return -EEXIST;
-}
-
-int TempFile::linkTo(const QString &target, bool noReplace)
-{
-    const QByteArray from = enc(m_path);
-    const QByteArray to = enc(target);
-    // A target that does not exist yet gets the file in one step; linking never replaces.
-    if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0)
-        return linked();
-    if (errno != EEXIST || noReplace)
-        return errno;
-    // Replacing: the file takes a name of its own beside the target, then the target's place
-    // in one rename. Only a death between these two steps leaves a temporary name behind.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = m_dir + u'/' + TempPrefix
-            + QString::number(QRandomGenerator::global()->generate64(), 16) + TempSuffix;
-        const QByteArray named = enc(candidate);
-        if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, named.constData(), AT_SYMLINK_FOLLOW)
-            != 0) {
-            if (errno == EEXIST)
-                continue;
             return errno;
-        }
-        if (::rename(named.constData(), to.constData()) != 0) {
-            const int err = errno;
-            ::unlink(named.constData());
-            return err;
-        }
-        return linked();
     }
     return EEXIST;
 }
 
-int TempFile::linked()
+int TempFile::finish()
 {
-    m_fd.close();
-    m_path.clear();
+    return ::fsync(m_fd.get()) == 0 ? 0 : errno;
+}
+
+int TempFile::renameTo(const HostEntry &target, bool noReplace)
+{
+    if (m_unnamed)
+        return linkTo(target, noReplace);
+    const int err = noReplace
+        ? renameNoReplace(m_dir.get(), m_name.constData(), target.dir.get(), target.n())
+        : (::renameat(m_dir.get(), m_name.constData(), target.dir.get(), target.n()) == 0 ? 0
+                                                                                           : errno);
+    return err ? err : placed();
+}
+
+int TempFile::linkTo(const HostEntry &target, bool noReplace)
+{
+    const QByteArray self = procPath(m_fd.get());
+    // A target that does not exist yet gets the file in one step; linking never replaces.
+    if (::linkat(AT_FDCWD, self.constData(), target.dir.get(), target.n(), AT_SYMLINK_FOLLOW) == 0)
+        return placed();
+    if (errno != EEXIST || noReplace)
+        return errno;
+    // Replacing: the file takes a temporary name beside the target, then the target's place in
+    // one rename. Only a death between these two steps leaves a temporary name behind.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = newTempName();
+        if (::linkat(AT_FDCWD, self.constData(), target.dir.get(), name.constData(),
+                     AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return errno;
+        }
+        if (::renameat(target.dir.get(), name.constData(), target.dir.get(), target.n()) != 0) {
+            const int err = errno;
+            ::unlinkat(target.dir.get(), name.constData(), 0);
+            return err;
+        }
+        return placed();
+    }
+    return EEXIST;
+}
+
+int TempFile::placed()
+{
+    m_name.clear();
+    m_fd.close(); // the content was flushed before; it is in place
     return 0;
 }
 
-bool removeLeftoverTemps(const QString &hostDir)
+bool removeLeftoverTemps(int dirFd)
 {
-    DIR *d = ::opendir(enc(hostDir).constData());
-    if (!d)
+    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return false;
+    }
     QList<QByteArray> temps;
     bool onlyTemps = true;
     while (const dirent *e = ::readdir(d)) {
         if (isDotOrDotDot(e->d_name))
             continue;
-        if (!isTempName(e->d_name)) {
+        if (!isTempName(e->d_name) || e->d_type == DT_DIR) {
             onlyTemps = false;
             break;
         }
@@ -183,9 +162,8 @@ bool removeLeftoverTemps(const QString &hostDir)
     ::closedir(d);
     if (!onlyTemps || temps.isEmpty())
         return false;
-    const QByteArray dir = enc(hostDir) + '/';
     for (const QByteArray &name : std::as_const(temps))
-        ::unlink((dir + name).constData());
+        ::unlinkat(dirFd, name.constData(), 0);
     return true;
 }
 

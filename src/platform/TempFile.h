@@ -2,20 +2,21 @@
 
 #include "platform/FileDescriptor.h"
 
-#include <QString>
+#include <QByteArray>
 
 namespace bg::hostfs {
 
-// True for the name of a temporary file of the file service: ".~bg" + hex digits + ".tmp". One
-// left behind by a program that died (on a file system without unnamed files) is no file of its
-// folder.
+struct HostEntry;
+
+// True for the name of a temporary file of this program (see TempNames.h). One left behind by a
+// program that died (on a file system without unnamed files) is no file of its folder.
 bool isTempName(const char *name);
 
-// A new file beside a target, linked or renamed into place at the end, or gone.
+// A new file in a folder, linked or renamed into place at the end, or gone.
 //
 // Where the file system offers them (O_TMPFILE), the file has no name until it is linked into
 // place: a program killed while it copies or writes leaves nothing behind. Elsewhere (FAT) it
-// is a named file, removed again unless it was renamed into place.
+// is a named file of the temporary form, removed again unless it was renamed into place.
 //
 // One object belongs to one thread at a time; separate objects may be used from any threads.
 class TempFile
@@ -26,31 +27,29 @@ public:
     TempFile(const TempFile &) = delete;
     TempFile &operator=(const TempFile &) = delete;
 
-    // Creates the file in `dir`, readable and writable as the umask allows; 0 or errno.
-    int create(const QString &dir);
+    // Creates the file in the folder open as dirFd, readable and writable as the umask allows;
+    // 0 or errno.
+    int create(int dirFd);
 
     int fd() const { return m_fd.get(); }
-    // A path naming the file until it is in place (for the attribute functions).
-    const QString &path() const { return m_path; }
-    // Flushes the content to the disk; a named file is closed. 0 or errno.
+    // Flushes the content to the disk; 0 or errno.
     int finish();
-    // Puts the file in place as `target` (replacing it unless noReplace); 0 or errno.
-    int renameTo(const QString &target, bool noReplace);
+    // Puts the file in place as the entry (which must lie in the same folder), replacing it
+    // unless noReplace; a link there is replaced, never followed. 0 or errno.
+    int renameTo(const HostEntry &target, bool noReplace);
 
 private:
-    // A new named file in m_dir: its descriptor, or -errno.
-    int createNamed(QString &path) const;
-    int linkTo(const QString &target, bool noReplace);
-    int linked();
+    int linkTo(const HostEntry &target, bool noReplace);
+    int placed();
 
     FileDescriptor m_fd;
-    QString m_dir;
-    QString m_path;
+    FileDescriptor m_dir;
+    QByteArray m_name; // the named file's name while it has one
     bool m_unnamed = false;
 };
 
-// Removes the temporary files of this service from a folder that holds nothing else; false
-// (and nothing removed) when it holds anything else.
-bool removeLeftoverTemps(const QString &hostDir);
+// Removes the temporary files of this program from the folder open as dirFd when it holds
+// nothing else; false (and nothing removed) when it holds anything else.
+bool removeLeftoverTemps(int dirFd);
 
 } // namespace bg::hostfs

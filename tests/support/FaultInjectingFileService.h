@@ -44,6 +44,10 @@ public:
 
     bool folderExists(const QString &path) override { return m_inner.folderExists(path); }
     bool fileExists(const QString &path) override { return m_inner.fileExists(path); }
+    bool isLink(const QString &path) override { return m_inner.isLink(path); }
+    bool sameFile(const QString &a, const QString &b) override { return m_inner.sameFile(a, b); }
+    void beginOperation() override { m_inner.beginOperation(); }
+    void endOperation() override { m_inner.endOperation(); }
     int listFiles(const QString &folder, std::vector<FolderFile> &out) override;
     int countSubFolders(const QString &folder, int &n) override { return m_inner.countSubFolders(folder, n); }
     int createFolder(const QString &path) override;
