@@ -11,17 +11,17 @@ ApplyOutcome LogoApplier::apply(const QString &source, const QString &folder, co
 {
     if (name.isEmpty())
         return {ApplyResult::NoEntry};
-    // Paths are compared upper-cased on the logo's side only: the system file's path is the
-    // tool's own spelling.
-    const QString sourceUpper = source.toUpper();
-    if (sourceUpper == targetPath)
+    const FileOperation operation(m_files);
+    if (source.compare(targetPath, Qt::CaseInsensitive) == 0 || m_files.sameFile(source, targetPath))
         return {ApplyResult::SameFile};
     // The entry must still be a file of the shown folder: an entry left over from another
     // folder, or a file removed behind the tool's back, is not applied.
-    if (sourceUpper != (folder + name).toUpper() || !m_files.fileExists(source))
+    if (source.compare(folder + name, Qt::CaseInsensitive) != 0 || !m_files.fileExists(source))
         return {ApplyResult::SourceMissing, rt::FileNotFound};
 
     const QString used = usedFolder(folder);
+    if (m_files.isLink(used))
+        return {ApplyResult::UsedFolderIsLink};
     const QString copy = used + QLatin1Char('\\') + name;
     bool createdUsed = false;
     if (!m_files.folderExists(used))
@@ -35,25 +35,36 @@ ApplyOutcome LogoApplier::apply(const QString &source, const QString &folder, co
     }
 
     // Hidden only, so the moved file is hidden at its new place. A file system that refuses the
-    // attribute does not stop the apply: Windows shows a logo that is not hidden all the same.
+    // attribute (or a logo that is a link) does not stop the apply: the system file is made
+    // hidden once in place.
     int original = 0;
     const bool knowOriginal = m_files.getAttr(source, original) == rt::Ok;
     const bool hidden = m_files.setAttr(source, attr::Hidden) == rt::Ok;
-
-    if (const int err = m_files.replaceFile(source, targetPath)) {
-        // The old system file is untouched; the logo goes back to how it was found, and the
-        // copy made for it is taken back unless it replaced an earlier one.
+    const auto restoreLogo = [&] {
         if (hidden && knowOriginal)
             m_files.setAttr(source, original);
+    };
+
+    const int replaced = m_files.replaceFile(source, targetPath);
+    if (replaced != rt::Ok && replaced != rt::CopiedNotMoved) {
+        // The old system file is untouched; the logo goes back to how it was found, and the
+        // copy made for it is taken back unless it replaced an earlier one.
+        restoreLogo();
         if (!copyExisted)
             m_files.deleteFile(copy, true);
         if (createdUsed)
             m_files.deleteFolder(used, false);
-        return {ApplyResult::ReplaceFailed, err};
+        return {ApplyResult::ReplaceFailed, replaced};
     }
 
     ApplyOutcome outcome{ApplyResult::Applied};
-    outcome.hiddenOnly = hidden || m_files.setAttr(targetPath, attr::Hidden) == rt::Ok;
+    if (replaced == rt::CopiedNotMoved) {
+        // The new logo is in place, but its file could not leave the folder: it stays as found.
+        outcome.logoKept = true;
+        restoreLogo();
+    }
+    outcome.hiddenOnly = (hidden && !outcome.logoKept)
+        || m_files.setAttr(targetPath, attr::Hidden) == rt::Ok;
     return outcome;
 }
 

@@ -13,6 +13,7 @@ enum class ApplyResult {
     NoEntry,       // no entry is chosen in the list
     SameFile,      // the chosen logo is the slot's system file itself
     SourceMissing, // the chosen logo is not a file of the shown folder (any more)
+    UsedFolderIsLink, // the used-logo folder is a link to elsewhere: nothing is written there
     CopyFailed,    // no copy could be kept in the used-logo folder
     ReplaceFailed, // the system file could not be replaced
 };
@@ -22,6 +23,7 @@ struct ApplyOutcome
     ApplyResult result = ApplyResult::Applied;
     int error = 0;          // run-time error number of the step that failed, 0 when none did
     bool hiddenOnly = true; // Applied: the system file carries the hidden attribute only
+    bool logoKept = false;  // Applied: the logo's file could not leave its folder (it stays)
 };
 
 // Applies a logo of a slot folder to a slot's system file, through the file service:
@@ -32,7 +34,10 @@ struct ApplyOutcome
 //   4. the logo file takes the system file's place in one rename.
 //
 // The system file is never deleted first: at every instant the slot holds its old logo or its
-// new one. When a step fails, what the earlier steps did is undone as far as it can be.
+// new one. When a step fails, what the earlier steps did is undone as far as it can be. The
+// system file is always a regular file: a logo that is a link gives the bytes it leads to and
+// the link leaves the folder; what it leads to is never touched. The logo and the system file
+// are compared as files (device and inode), whatever their paths' spelling.
 class LogoApplier
 {
 public:

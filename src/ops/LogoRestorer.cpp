@@ -15,6 +15,11 @@ RestoreOutcome LogoRestorer::restore(const QString &slotFolder)
         return outcome;
     const QString used = slotFolder + QStringLiteral("Showed");
     const QString usedOpen = used + QLatin1Char('\\');
+    const FileOperation operation(m_files);
+    if (m_files.isLink(used)) {
+        outcome.usedFolderIsLink = true;
+        return outcome;
+    }
 
     std::vector<FolderFile> files;
     if (m_files.listFiles(usedOpen, files) != rt::Ok)

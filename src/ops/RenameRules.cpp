@@ -1,5 +1,7 @@
 #include "ops/RenameRules.h"
 
+#include "platform/TempNames.h"
+
 #include "platform/FileService.h"
 #include "platform/Prefix.h"
 
@@ -49,6 +51,7 @@ RenameEnd RenameOutcome::end() const
     case RenameResult::Moved:
         return RenameEnd::Moved;
     case RenameResult::BadName:
+    case RenameResult::ReservedName:
     case RenameResult::Exists:
     case RenameResult::MoveFailed:
         break;
@@ -77,6 +80,10 @@ RenameOutcome LogoRenamer::rename(const QString &folder, const QString &oldName,
     // handed to the file system.
     if (!isPlainFileName(newName) || target.size() > MaxPathLength)
         outcome.result = RenameResult::BadName;
+    else if (const QByteArray utf8 = newName.toUtf8();
+             tempnames::isReservedName(std::string_view(utf8.constData(), size_t(utf8.size()))))
+        outcome.result = RenameResult::ReservedName; // it would vanish from the list, and clean-up
+                                                     // must never meet a user's file
     else if (m_files.fileExists(target))
         outcome.result = RenameResult::Exists;
     else if (m_files.moveFile(folder + oldName, target) != 0)

@@ -33,6 +33,7 @@ enum class RenameResult {
     Unchanged,  // the same name, or one differing only in letter case: nothing is done
     EmptyName,  // no name was typed
     BadName,    // a name Windows cannot hold, or a path longer than MAX_PATH
+    ReservedName, // a name of the temporary files' reserved form (".~bg...")
     Exists,     // a file of the new name is there already
     MoveFailed, // the file system refused the rename
     Moved,      // the file carries its new name

@@ -9,6 +9,7 @@ namespace bg {
 // Message box styles and answers, as the logic numbers them.
 namespace mb {
 constexpr int Critical = 16;          // stop icon, OK
+constexpr int Exclamation = 48;       // exclamation icon, OK
 constexpr int Information = 64;       // information icon, OK
 constexpr int QuestionYesNo = 292;    // question icon, Yes/No, No default
 constexpr int InfoYesNo = 324;        // information icon, Yes/No, No default

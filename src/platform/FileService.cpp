@@ -17,6 +17,7 @@
 #include <functional>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -95,7 +96,12 @@ thread_local OperationMemory *openOperation = nullptr;
 
 } // namespace
 
-HostFileService::HostFileService(const Prefix &prefix) : m_prefix(prefix) {}
+HostFileService::HostFileService(const Prefix &prefix) : m_prefix(prefix)
+{
+    // A write past the file-size limit (ulimit -f) must fail with EFBIG, which the callers
+    // report, rather than end the process half-way through an operation.
+    ::signal(SIGXFSZ, SIG_IGN);
+}
 
 void HostFileService::beginOperation()
 {

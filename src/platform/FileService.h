@@ -104,7 +104,8 @@ private:
     FileService &m_files;
 };
 
-// The real file service on a prefix.
+// The real file service on a prefix. Creating one makes the process ignore SIGXFSZ: a write
+// past the file-size limit then fails (TooLarge) instead of killing the program.
 //
 // Safe to call from any thread, also while other threads call it: it keeps no state of its own
 // beyond the prefix it reads and each thread's open operation, and every call works on

@@ -55,7 +55,8 @@ void LogoActions::applyChosenLogo(LogoSlot slot)
     }
 
     cancelRename();
-    m_ui.logoList->removeEntry(m_ui.logoList->selectedRow());
+    if (!outcome.logoKept)
+        m_ui.logoList->removeEntry(m_ui.logoList->selectedRow());
     m_browser.refreshListStatus();
     m_browser.updateRestoreButton();
 
@@ -177,7 +178,8 @@ void LogoActions::addFiles(const std::vector<DroppedFile> &files)
 void LogoActions::restoreUsedLogos()
 {
     const QString folder = m_state.currentFolder();
-    LogoRestorer(m_services.files).restore(folder);
+    if (LogoRestorer(m_services.files).restore(folder).usedFolderIsLink)
+        messages::usedFolderIsLink(m_services.desktop);
     m_browser.rescan(folder);
 }
 

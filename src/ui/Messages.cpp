@@ -15,10 +15,22 @@ const QString SettingsErrorTitle = QStringLiteral("設定錯誤");
 const QString AddFailedTitle = QStringLiteral("加入失敗");
 const QString NotFoundText = QStringLiteral("找不到來源檔案。");
 const QString DeniedText = QStringLiteral("沒有檔案的使用權限。");
+const QString UsedFolderIsLinkText =
+    QStringLiteral("Showed 目錄是指向別處的連結，為了不更動別處的檔案，程式不會寫入或搬動其中的檔案。");
 
 void critical(Desktop &desktop, const QString &prompt, const QString &title)
 {
     desktop.messageBox(prompt, mb::Critical, title);
+}
+
+// Why a write failed, when the disk or the system's limit is the reason.
+QString limitReason(int error)
+{
+    if (error == rt::DiskFull)
+        return QStringLiteral("\n\n原因：磁碟已滿。");
+    if (error == rt::TooLarge)
+        return QStringLiteral("\n\n原因：檔案超過系統允許的檔案大小上限。");
+    return QString();
 }
 
 } // namespace
@@ -42,8 +54,19 @@ void tellApply(Desktop &desktop, const ApplyOutcome &outcome, LogoSlot slot,
     const QString failed = QStringLiteral("更換失敗");
     switch (outcome.result) {
     case ApplyResult::Applied:
+        if (outcome.logoKept) {
+            desktop.messageBox(info.applyPhrase + QStringLiteral("的畫面為==>") + entryName +
+                                   QStringLiteral("\n\n但無法將 ") + entryName +
+                                   QStringLiteral(" 移出目前的目錄，它仍留在原處；Showed 目錄中也有一份備份。"),
+                               mb::Exclamation, QStringLiteral("更換成功"));
+            return;
+        }
         desktop.messageBox(info.applyPhrase + QStringLiteral("的畫面為==>") + entryName,
                            mb::Information, QStringLiteral("更換成功"));
+        return;
+    case ApplyResult::UsedFolderIsLink:
+        critical(desktop,
+                 UsedFolderIsLinkText + QStringLiteral("\n原本的畫面沒有改變。"), failed);
         return;
     case ApplyResult::NoEntry:
         desktop.messageBox(QStringLiteral("請先在清單中點選要更換的LOGO!!"), mb::Information,
@@ -62,13 +85,14 @@ void tellApply(Desktop &desktop, const ApplyOutcome &outcome, LogoSlot slot,
     case ApplyResult::CopyFailed:
         critical(desktop,
                  QStringLiteral("無法將 ") + entryName +
-                     QStringLiteral(" 備份到 Showed 目錄，原本的畫面沒有改變。"),
+                     QStringLiteral(" 備份到 Showed 目錄，原本的畫面沒有改變。") +
+                     limitReason(outcome.error),
                  failed);
         return;
     case ApplyResult::ReplaceFailed:
         critical(desktop,
                  QStringLiteral("無法更換 ") + info.targetName +
-                     QStringLiteral("，原本的畫面沒有改變。"),
+                     QStringLiteral("，原本的畫面沒有改變。") + limitReason(outcome.error),
                  failed);
         return;
     }
@@ -105,6 +129,11 @@ void tellRename(Desktop &desktop, const RenameOutcome &outcome)
         critical(desktop,
                  cannot + QStringLiteral(": 您指定名稱的檔案已經存在。請指定其它檔案。"), title);
         return;
+    case RenameResult::ReservedName:
+        critical(desktop,
+                 cannot + QStringLiteral(": 以「.~bg」開頭的名稱保留給程式的暫存檔，請改用其它名稱。"),
+                 title);
+        return;
     case RenameResult::BadName:
     case RenameResult::MoveFailed:
         critical(desktop,
@@ -129,9 +158,28 @@ void tellDrop(Desktop &desktop, const DropOutcome &outcome)
         addFailed(desktop, outcome.error);
 }
 
+void usedFolderIsLink(Desktop &desktop)
+{
+    critical(desktop, UsedFolderIsLinkText, QStringLiteral("還原失敗"));
+}
+
 void addFailed(Desktop &desktop, int error)
 {
     switch (error) {
+    case rt::DiskFull:
+        critical(desktop, QStringLiteral("磁碟已滿，無法複製圖片。資料夾中沒有留下不完整的檔案。"),
+                 AddFailedTitle);
+        return;
+    case rt::TooLarge:
+        critical(desktop,
+                 QStringLiteral("檔案太大，超過系統允許這個程式寫入的檔案大小上限，無法複製圖片。"
+                                "資料夾中沒有留下不完整的檔案。"),
+                 AddFailedTitle);
+        return;
+    case rt::BadFileName:
+        critical(desktop, QStringLiteral("檔名以「.~bg」開頭的檔案是程式的暫存檔名稱，無法加入。"),
+                 AddFailedTitle);
+        return;
     case rt::FileNotFound:
         critical(desktop, NotFoundText, AddFailedTitle);
         return;

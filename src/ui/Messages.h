@@ -28,6 +28,9 @@ void notAPicture(Desktop &desktop, const QString &entryName);
 void tellApply(Desktop &desktop, const ApplyOutcome &outcome, LogoSlot slot,
                const QString &entryName);
 
+// The used-logo folder is a link to a folder elsewhere: nothing is written into or moved out of it.
+void usedFolderIsLink(Desktop &desktop);
+
 // --- Deleting a logo ---
 // True when the user answers Yes.
 bool confirmDelete(Desktop &desktop, const QString &name);

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -38,6 +39,15 @@ void passOverPermissions(bool on)
     ::syscall(SYS_capset, &header, caps);
 }
 
+// Sets the process's file-size limit (ulimit -f), in bytes; RLIM_INFINITY lifts it again.
+bool fileSizeLimit(rlim_t bytes)
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = std::min(bytes, limit.rlim_max);
+    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
 // Files a row asks for, "kind:path;...", in a machine whose Startup folder C:\Logos\ exists: logo,
 // other (another logo), readonly (another logo, read-only), jpeg (320 x 400), sized (129,000 bytes,
 // no picture), small (100 x 100), locked (an existing folder loses every permission), diskfull
@@ -55,6 +65,7 @@ bool makeFiles(WindowFixture &f, const QString &layout)
                         : kind == "small" ? f.tmp.writeFile(path, pictures::bmp(QSize(100, 100)))
                         : kind == "locked" ? QFile::setPermissions(f.tmp.host(path), {})
                         : kind == "diskfull" ? (f.injectFaults().failEveryCallOf("copyFile", rt::DiskFull), true)
+                        : kind == "sizelimit" ? fileSizeLimit(100000)
                                            : QDir().rmdir(f.tmp.host(path));
         if (!ok)
             return false;
@@ -119,9 +130,12 @@ private slots:
         QTest::newRow("existing, Yes") << logo + ";other:" + Target << cmd << 6 << Boxes{replace, added} << "source";
         QTest::newRow("existing, No") << logo + ";other:" + Target << cmd << 7 << Boxes{replace} << "old";
         QTest::newRow("read-only, Yes") << logo + ";readonly:" + Target << cmd << 6 << Boxes{replace, denied} << "old";
-        // A copy error without a text of its own is told by its number.
         QTest::newRow("disk full") << logo + ";diskfull:" << cmd << 0
-                                   << Boxes{box(16, "錯誤編號61", "程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！")} << "none";
+                                   << Boxes{box(16, "加入失敗", "磁碟已滿，無法複製圖片。資料夾中沒有留下不完整的檔案。")} << "none";
+        // The system's file-size limit (ulimit -f) is below the logo's size: the write fails, the
+        // program lives on to say so.
+        QTest::newRow("over the file-size limit") << logo + ";sizelimit:" << cmd << 0
+            << Boxes{box(16, "加入失敗", "檔案太大，超過系統允許這個程式寫入的檔案大小上限，無法複製圖片。資料夾中沒有留下不完整的檔案。")} << "none";
         QTest::newRow("/C previews the whole text") << logo << "/C " + Source << 0 << noPreview("a.bmp") << "none";
         QTest::newRow("preview") << logo << Source << 0 << Boxes{} << "preview";
         QTest::newRow("preview, JPEG") << "jpeg:C:\\a.jpg" << "C:\\a.jpg" << 0 << Boxes{} << "preview";
@@ -143,6 +157,7 @@ private slots:
         passOverPermissions(false);
         const int exitStatus = f.start();
         passOverPermissions(true);
+        fileSizeLimit(RLIM_INFINITY);
         if (files.contains("locked:")) // the temporary folder must be able to go
             QVERIFY(QFile::setPermissions(f.tmp.host("C:\\Incoming"), QFile::ReadOwner | QFile::WriteOwner
                                                                        | QFile::ExeOwner));

@@ -447,8 +447,8 @@ private slots:
         QTest::newRow("read-only destination") << Drop{three, mb::AnswerYes, -1, {ReplaceB, Denied}, AB, B};
         QTest::newRow("vanished file") << Drop{{In + "a.bmp", In + "gone.bmp", In + "c.bmp"}, 0, 0, {NotFound}, AB, B};
         QTest::newRow("no Windows form") << Drop{{In + "a.bmp", "/tmp/what?.bmp", In + "c.bmp"}, 0, 0, {NotFound}, AB, B};
-        QTest::newRow("other error") << Drop{{In + "c.bmp", In + "a.bmp"}, 0, 61,
-            {{"程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！", 16, "錯誤編號61"}}, B, B};
+        QTest::newRow("other error") << Drop{{In + "c.bmp", In + "a.bmp"}, 0, 75,
+            {{"程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！", 16, "錯誤編號75"}}, B, B};
     }
     void drop()
     {
