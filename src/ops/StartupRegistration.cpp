@@ -2,6 +2,7 @@
 
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
+#include "platform/RuntimeError.h"
 #include "platform/ShellLink.h"
 
 namespace bg {
@@ -36,22 +37,28 @@ QString StartupRegistration::folderName(const QString &startupMenuFolder)
 int StartupRegistration::create(const QString &startupMenuFolder, const QString &programsFolder,
                                 const QString &programFolder) const
 {
+    if (isRegistered(startupMenuFolder))
+        m_files.setAttr(linkPath(startupMenuFolder), attr::Normal);
     return m_writer(programsFolder, folderName(startupMenuFolder), linkName(),
                     programFolder + companionName(), QString());
 }
 
-void StartupRegistration::remove(const QString &startupMenuFolder) const
+int StartupRegistration::remove(const QString &startupMenuFolder) const
 {
-    // Kill sees what Dir with attribute 0 sees: a hidden or system shortcut is "not found" and
-    // stays; a read-only one is refused. Both errors are of no interest to the caller.
     const QString path = linkPath(startupMenuFolder);
-    if (isRegistered(startupMenuFolder))
-        m_files.deleteFile(path, false);
+    const FileOperation operation(m_files);
+    if (!isRegistered(startupMenuFolder))
+        return rt::Ok;
+    // A link there is removed as the link; only a file of its own gets its attributes cleared.
+    if (!m_files.isLink(path))
+        m_files.setAttr(path, attr::Normal);
+    const int error = m_files.deleteFile(path, true);
+    return isRegistered(startupMenuFolder) ? (error ? error : rt::PermissionDenied) : rt::Ok;
 }
 
 bool StartupRegistration::isRegistered(const QString &startupMenuFolder) const
 {
-    return !m_files.dir(linkPath(startupMenuFolder), attr::Normal).isEmpty();
+    return m_files.fileExists(linkPath(startupMenuFolder));
 }
 
 } // namespace bg

@@ -9,7 +9,8 @@ class FileService;
 
 // The automatic change at boot is registered by a shortcut "Splashwheel.lnk" in the Start
 // menu's Startup folder that starts the companion program Onboot.exe from the tool's folder.
-// The shortcut exists exactly while the change is registered.
+// The shortcut exists exactly while the change is registered: Windows runs it whatever its
+// attributes, so a hidden, system or read-only shortcut counts as much as a plain one.
 class StartupRegistration
 {
 public:
@@ -32,16 +33,16 @@ public:
     static QString folderName(const QString &startupMenuFolder);
 
     // Writes the shortcut into the folder named by the last component of startupMenuFolder
-    // under the Programs folder. Returns 0 or the writer's error number.
+    // under the Programs folder; an existing shortcut loses its attributes first, so that a
+    // read-only one is replaced too. Returns 0 or the writer's error number.
     int create(const QString &startupMenuFolder, const QString &programsFolder,
                const QString &programFolder) const;
 
-    // Deletes the shortcut as the runtime's Kill does: a hidden or system file is not found and
-    // a read-only one is refused. Every error is ignored (a missing shortcut included).
-    void remove(const QString &startupMenuFolder) const;
+    // Deletes the shortcut, clearing its attributes first. Returns 0 when no shortcut is left
+    // (none was there included), else the error number.
+    int remove(const QString &startupMenuFolder) const;
 
-    // Whether the shortcut is there as an ordinary file: hidden and system files and folders
-    // are not found, as the runtime's Dir with attribute 0 does.
+    // Whether the shortcut is there, whatever its attributes.
     bool isRegistered(const QString &startupMenuFolder) const;
 
 private:

@@ -193,9 +193,19 @@ void addFailed(Desktop &desktop, int error)
     }
 }
 
-void registrationFailed(Desktop &desktop)
+void registrationFailed(Desktop &desktop, bool oldShortcutStays)
 {
-    critical(desktop, QStringLiteral("無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。"),
+    critical(desktop,
+             oldShortcutStays
+                 ? QStringLiteral("無法更新「啟動」資料夾中的捷徑；原有的捷徑仍在，開機時仍會執行它。")
+                 : QStringLiteral("無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。"),
+             QStringLiteral("開機啟動"));
+}
+
+void unregistrationFailed(Desktop &desktop)
+{
+    critical(desktop,
+             QStringLiteral("無法刪除「啟動」資料夾中的捷徑，開機時仍會自動更換 LOGO。"),
              QStringLiteral("開機啟動"));
 }
 

@@ -49,7 +49,10 @@ void tellDrop(Desktop &desktop, const DropOutcome &outcome);
 void addFailed(Desktop &desktop, int error);
 
 // --- Start at boot ---
-void registrationFailed(Desktop &desktop);
+// The shortcut could not be written; an old one may still be there (and run at boot).
+void registrationFailed(Desktop &desktop, bool oldShortcutStays);
+// The shortcut could not be deleted: the companion still runs at every boot.
+void unregistrationFailed(Desktop &desktop);
 
 // --- Help ---
 void readmeNotFound(Desktop &desktop);

@@ -48,8 +48,8 @@ void WindowSettings::load()
     }
 
     m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
-    const QString link = m_state.startupMenuFolder + QStringLiteral("\\Splashwheel.lnk");
-    showStartAtBoot(!m_services.files.dir(link, attr::Normal).isEmpty());
+    showStartAtBoot(
+        StartupRegistration(m_services.files).isRegistered(m_state.startupMenuFolder));
 }
 
 void WindowSettings::showStartAtBoot(bool registered)
@@ -69,8 +69,10 @@ void WindowSettings::switchStartAtBootOn()
     const StartupRegistration registration(m_services.files);
     if (registration.create(m_state.startupMenuFolder, m_services.prefix.programsFolder(),
                             m_state.programFolder) != 0) {
-        // Without a shortcut nothing starts at boot; the menu keeps saying so.
-        messages::registrationFailed(m_services.desktop);
+        // The menu tells whether a shortcut is there, and the message what that means.
+        const bool registered = registration.isRegistered(m_state.startupMenuFolder);
+        showStartAtBoot(registered);
+        messages::registrationFailed(m_services.desktop, registered);
         return;
     }
     showStartAtBoot(true);
@@ -84,9 +86,11 @@ void WindowSettings::switchStartAtBootOff()
         return;
     m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
     const StartupRegistration registration(m_services.files);
-    registration.remove(m_state.startupMenuFolder);
+    const int error = registration.remove(m_state.startupMenuFolder);
     // A shortcut that could not be deleted keeps the change registered.
     showStartAtBoot(registration.isRegistered(m_state.startupMenuFolder));
+    if (error)
+        messages::unregistrationFailed(m_services.desktop);
 }
 
 bool WindowSettings::save()

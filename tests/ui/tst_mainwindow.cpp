@@ -51,7 +51,7 @@ void expectChosen(const WindowFixture &f, const QString &name)
 }
 
 const QString Link = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Splashwheel.lnk");
-const int Deleted = -1, Made = -2; // shortcuts changed by hand; else the attributes given it
+const int Deleted = -1, Made = -2, MadeReadOnly = -3; // shortcuts changed by hand; else the attributes given it
 
 // The item chosen (Y: on, N: off) once the shortcut was changed by hand; then whether a
 // shortcut is there, whether Y is checked (N is the other way), and the boxes shown.
@@ -179,11 +179,14 @@ private slots:
             {"無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。", mb::Critical, "開機啟動"}}};
         QTest::newRow("off") << Choice{'N', 0, false, false};
         QTest::newRow("off, removed by hand") << Choice{'N', Deleted, false, false};
-        // Neither deleted nor found: the menu says "off" although the file is still there.
-        QTest::newRow("off, hidden") << Choice{'N', attr::Hidden, true, false};
-        QTest::newRow("off, read-only") << Choice{'N', attr::ReadOnly, true, true};
+        // Windows runs a shortcut whatever its attributes: seen at start-up, and removed.
+        QTest::newRow("off, hidden") << Choice{'N', attr::Hidden, false, false};
+        QTest::newRow("off, hidden, system, read-only")
+            << Choice{'N', attr::Hidden | attr::System | attr::ReadOnly, false, false};
         // A click on the checked item does nothing, whatever the disk holds by now.
         QTest::newRow("checked on") << Choice{'Y', Deleted, false, true};
+        // A read-only shortcut made by hand meanwhile is written over, not left failing.
+        QTest::newRow("on over a read-only shortcut") << Choice{'Y', MadeReadOnly, true, true};
         QTest::newRow("checked off") << Choice{'N', Made, true, false};
     }
     void startAtBoot()
@@ -193,23 +196,26 @@ private slots:
         if (!c.boxes.isEmpty())
             f.injectFaults().failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
         const bool registered = c.key == 'N' ? c.change != Made : c.change == Deleted;
+        const bool fresh = c.change == 0 || c.change == MadeReadOnly;
         QVERIFY(!registered || f.tmp.writeFile(Link, "L"));
-        QCOMPARE(f.start(), -1);
-        QVERIFY(isChecked(f, "mnuRun") == registered && isChecked(f, "mnuUnrun") != registered);
         const QString host = f.tmp.host(Link);
-        if (c.change == Deleted || c.change == Made) {
-            QVERIFY(c.change == Made ? f.tmp.writeFile(Link, "L") : QFile::remove(host));
-        } else if (c.change > 0) {
+        if (c.change > 0) {
             QCOMPARE(attr::write(host, c.change), 0);
             if ((attr::read(host) & c.change) != c.change)
                 QSKIP("the temporary file system keeps no hidden attribute");
         }
+        QCOMPARE(f.start(), -1);
+        QVERIFY(isChecked(f, "mnuRun") == registered && isChecked(f, "mnuUnrun") != registered);
+        if (c.change == Deleted || c.change == Made)
+            QVERIFY(c.change == Made ? f.tmp.writeFile(Link, "L") : QFile::remove(host));
+        if (c.change == MadeReadOnly)
+            QVERIFY(f.tmp.writeFile(Link, "L") && f.tmp.setReadOnly(Link, true));
         f.chooseMenu('S', QLatin1Char(c.key));
         QCOMPARE(f.tmp.exists(Link), c.linked);
         QVERIFY(isChecked(f, "mnuRun") == c.on && isChecked(f, "mnuUnrun") != c.on);
         QCOMPARE(f.desktop.boxes, c.boxes);
         // The shortcut the window made starts Onboot.exe from the program folder.
-        if (c.change == 0 && c.linked)
+        if (fresh && c.linked)
             QVERIFY(f.tmp.readFile(Link).contains("C:\\Program Files\\Bootgallery\\Onboot.exe"));
     }
 
