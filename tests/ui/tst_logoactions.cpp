@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QFile>
 #include <QInputMethodEvent>
@@ -203,6 +204,75 @@ private slots:
         QCOMPARE(f->faults->callsOf("deleteFile"), how == "replaceFile" ? 1 : 0); // the new copy
     }
 
+    // Links and other names of one file. b.bmp of C:\Logos\ is a link to a read-only file
+    // outside the machine; the shown folder is the Windows folder by a link, by slashes or spelled
+    // in lower case on the disk; or C:\Logos\Showed leads outside. Nothing outside changes and
+    // no system file becomes a link.
+    void applyThroughLinks_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("shown"); // the folder typed; its entry b.bmp or LOGOW.SYS is applied
+        QTest::addColumn<QString>("prompt"); // empty: applied
+        const QString self = "LOGOW.SYS 不需要再更換成本身!!";
+        QTest::newRow("logo is a link") << "link" << Folder << "";
+        QTest::newRow("Windows folder by a link") << "alias" << "C:\\Alias\\" << self;
+        QTest::newRow("Windows folder typed with slashes") << "" << "C:/WINDOWS/" << self;
+        QTest::newRow("windows in lower case") << "lower" << "C:\\windows\\" << self;
+        QTest::newRow("Showed leads outside") << "showed" << Folder
+            << "Showed 目錄是指向別處的連結，為了不更動別處的檔案，程式不會寫入或搬動其中的檔案。\n原本的畫面沒有改變。";
+    }
+    void applyThroughLinks()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, shown);
+        QFETCH(QString, prompt);
+        const QString outside = f->tmp.baseDir() + "/outside";
+        QVERIFY(QDir().mkpath(outside + "/showed") && f->writeLogos(Folder, {"a.bmp", "b.bmp"}));
+        QVERIFY(f->writeLogo(Targets[0], 5) && f->writeLogo(Targets[1], 6));
+        const QString real = outside + "/real.bmp", logoB = f->tmp.host(Folder + "b.bmp");
+        QVERIFY(QFile::rename(logoB, real) && QFile::setPermissions(real, QFile::ReadOwner));
+        QVERIFY(how != "link" ? QFile::rename(real, logoB) : QFile::link(real, logoB));
+        QVERIFY(how != "alias" || QFile::link(f->tmp.host("C:\\WINDOWS"), f->tmp.driveC() + "/Alias"));
+        QVERIFY(how != "lower" || QDir(f->tmp.driveC()).rename("WINDOWS", "windows"));
+        QVERIFY(how != "showed" || QFile::link(outside + "/showed", f->tmp.host(Folder) + "/Showed"));
+        const auto outsideState = [&] {
+            QStringList state;
+            for (QDirIterator it(outside, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                                 QDirIterator::Subdirectories); it.hasNext();) {
+                const QFileInfo i(it.next());
+                state << i.filePath() + QString::number(i.size()) + QString::number(int(i.permissions()))
+                             + QString::number(attr::read(i.filePath()));
+            }
+            return state;
+        };
+        const QStringList before = outsideState();
+        const QByteArray logo = f->tmp.readFile(Folder + "b.bmp");
+        const int slot = prompt.isEmpty() || how == "showed" ? 0 : 1;
+        const QByteArray old = f->tmp.readFile(Targets[slot]);
+        start();
+        f->typePath(shown);
+        QVERIFY(f->waitForScan());
+        const int row = int(f->entries().indexOf(slot ? "LOGOW.SYS" : "b.bmp"));
+        QVERIFY(row >= 0);
+        f->clickRow(row);
+        if (slot)
+            QVERIFY(dragTo(slot));
+        else
+            f->doubleClickRow(row);
+
+        const bool applied = prompt.isEmpty();
+        const Box box = applied ? Box{Phrases[0] + "的畫面為==>b.bmp", mb::Information, "更換成功"}
+                                : Box{prompt, how == "showed" ? mb::Critical : mb::Information, "更換失敗"};
+        QCOMPARE(f->desktop.boxes, QList<Box>{box});
+        QCOMPARE(outsideState(), before);
+        const QString windows = how == "lower" ? "C:\\windows\\" : "C:\\WINDOWS\\";
+        for (const QString &target : {Targets[0], windows + "LOGOW.SYS"})
+            QVERIFY(!QFileInfo(f->tmp.host(target)).isSymLink());
+        QCOMPARE(f->tmp.readFile(slot ? windows + "LOGOW.SYS" : Targets[0]), applied ? logo : old);
+        QCOMPARE(f->tmp.exists(Folder + "b.bmp"), !applied);
+        QCOMPARE(f->tmp.readFile(Used + "b.bmp"), applied ? logo : QByteArray());
+    }
+
     // Deleting b.bmp, from the Edit menu by its access keys or from the right-click menu.
     void deletes_data()
     {
@@ -362,6 +432,9 @@ private slots:
         QTest::newRow("empty") << Edit{"type", "\b", "enter", Three, {{"您必須輸入檔名!!", 16, "重新命名"}}};
         QTest::newRow("existing") << Edit{"type", "C.BMP", "enter", Three, {Exists}};
         QTest::newRow("move fails") << Edit{"type", "y.bmp", "enter", Three, {MoveFailed}};
+        // The temporary files' names are reserved: such a file would vanish from the list.
+        QTest::newRow("temporary-file name") << Edit{"type", ".~BGdead.tmp", "enter", Three,
+            {{Cannot + "以「.~bg」開頭的名稱保留給程式的暫存檔，請改用其它名稱。", 16, Title}}};
         for (const char *name : {"a*b.bmp", "x:y.bmp", "..\\up.bmp", "sub/x.bmp", "..", ".", "z.bmp.", "con.bmp"})
             QTest::newRow(name) << Edit{"type", name, "enter", Three, {MoveFailed}};
     }
