@@ -8,9 +8,7 @@
 #include <QDir>
 #include <QTest>
 
-#include <linux/capability.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace bg;
@@ -26,18 +24,6 @@ using Box = test::ScriptedDesktop::Box;
 using Boxes = QList<Box>;
 Box box(int style, const QString &title, const QString &prompt) { return {prompt, style, title}; }
 
-// Takes away (or gives back) the thread's right to pass over file permissions, which root has,
-// so that a folder without permissions refuses the test as it refuses a user.
-void passOverPermissions(bool on)
-{
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2]{};
-    if (::syscall(SYS_capget, &header, caps) != 0)
-        return;
-    const quint32 override = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
-    caps[0].effective = on ? caps[0].effective | (caps[0].permitted & override) : caps[0].effective & ~override;
-    ::syscall(SYS_capset, &header, caps);
-}
 
 // Sets the process's file-size limit (ulimit -f), in bytes; RLIM_INFINITY lifts it again.
 bool fileSizeLimit(rlim_t bytes)
@@ -154,9 +140,9 @@ private slots:
         if (answer)
             f.desktop.answer(answer);
         const test::PreviewWatcher preview;
-        passOverPermissions(false);
+        test::passOverPermissions(false);
         const int exitStatus = f.start();
-        passOverPermissions(true);
+        test::passOverPermissions(true);
         fileSizeLimit(RLIM_INFINITY);
         if (files.contains("locked:")) // the temporary folder must be able to go
             QVERIFY(QFile::setPermissions(f.tmp.host("C:\\Incoming"), QFile::ReadOwner | QFile::WriteOwner

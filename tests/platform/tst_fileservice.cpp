@@ -210,6 +210,16 @@ private slots:
         QCOMPARE(p->readFile("C:\\b.bmp"), QByteArray("a"));
         QVERIFY(!p->exists("D:\\a.bmp"));
         QVERIFY(QDir(p->driveC()).entryList({".~bg*"}, QDir::Files | QDir::Hidden).isEmpty());
+        // A source that cannot leave its folder: the destination holds it all the same, and the
+        // caller learns that the move became a copy.
+        QVERIFY(p->writeFile("D:\\Locked\\c.bmp", "c") && p->setReadOnly("D:\\Locked", true));
+        bg::test::passOverPermissions(false);
+        const int kept = fs->replaceFile("D:\\Locked\\c.bmp", "C:\\b.bmp");
+        bg::test::passOverPermissions(true);
+        QCOMPARE(kept, rt::CopiedNotMoved);
+        QCOMPARE(p->readFile("C:\\b.bmp"), QByteArray("c"));
+        QCOMPARE(p->readFile("D:\\Locked\\c.bmp"), QByteArray("c"));
+        QVERIFY(p->setReadOnly("D:\\Locked", false));
     }
 
     void dir_data()

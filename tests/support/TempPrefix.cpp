@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace bg::test {
@@ -89,6 +91,17 @@ bool TempPrefix::setReadOnly(const QString &windowsPath, bool readOnly)
         return false;
     const mode_t mode = readOnly ? (st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) : (st.st_mode | S_IWUSR);
     return ::chmod(h.constData(), mode & 07777) == 0;
+}
+
+void passOverPermissions(bool on)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    if (::syscall(SYS_capget, &header, caps) != 0)
+        return;
+    const quint32 override = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+    caps[0].effective = on ? caps[0].effective | (caps[0].permitted & override) : caps[0].effective & ~override;
+    ::syscall(SYS_capset, &header, caps);
 }
 
 } // namespace bg::test

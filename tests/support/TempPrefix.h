@@ -56,4 +56,8 @@ private:
     bool m_valid = false;
 };
 
+// Takes away (or gives back) the thread's right to pass over file permissions, which root has,
+// so that a folder without permissions refuses the test as it refuses a user.
+void passOverPermissions(bool on);
+
 } // namespace bg::test
