@@ -1,29 +1,13 @@
 #include "app/StartupSequence.h"
 
-#include "app/CommandLineModes.h"
+#include "ui/CommandLineModes.h"
 #include "platform/Services.h"
 #include "core/LogoSettings.h"
 #include "core/LogoTests.h"
 #include "platform/Prefix.h"
 #include "platform/PrivateProfile.h"
-#include "ui/FrmLogoPreview.h"
 
 namespace bg {
-
-namespace {
-
-int runPreview(Services &services, const LogoTester &tester)
-{
-    const QImage picture = cmdline::previewPicture(services.files, services.desktop, tester,
-                                                   services.pictures, services.commandText);
-    if (picture.isNull())
-        return cmdline::ExitRefused;
-    // No main window: the preview is centred on the screen.
-    FrmLogoPreview::showModal(picture, services.commandText, nullptr);
-    return cmdline::ExitDone;
-}
-
-} // namespace
 
 StartDecision decideStart(Services &services)
 {
@@ -45,11 +29,10 @@ StartDecision decideStart(Services &services)
     const QString &command = services.commandText;
     if (!command.isEmpty()) {
         const LogoTester tester(services.files, services.pictures);
-        decision.exitCode = command.startsWith(QLatin1String("/c"))
-                                ? cmdline::addToStartup(services.files, services.desktop, tester,
-                                                        command,
-                                                        state.folder(LogoSlot::Startup))
-                                : runPreview(services, tester);
+        // No main window: a preview is centred on the screen.
+        decision.exitCode = cmdline::run(services.files, services.desktop, tester,
+                                         services.pictures, command,
+                                         state.folder(LogoSlot::Startup), nullptr);
         return decision;
     }
     decision.openWindow = true;

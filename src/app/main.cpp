@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
+#include "app/CommandLineOptions.h"
 #include "app/StartupSequence.h"
 #include "platform/FileService.h"
+#include "platform/JobChannel.h"
 #include "platform/PictureLoader.h"
 #include "platform/Prefix.h"
 #include "platform/QtDesktop.h"
@@ -13,20 +15,44 @@
 #include <QDir>
 #include <QScreen>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    // The tool's own options need no window system: they are answered before one is asked for.
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const bg::OptionsDecision options = bg::decideOptions(rawArguments); !options.run) {
+        std::fputs(options.output.toUtf8().constData(), stdout);
+        std::fputs(options.errorOutput.toUtf8().constData(), stderr);
+        return options.exitCode;
+    }
+
     QApplication app(argc, argv);
     bg::installQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("Bootgallery"));
-    QApplication::setApplicationVersion(QStringLiteral("4.0"));
+    QApplication::setApplicationVersion(QString::fromUtf16(bg::ToolVersion));
     QApplication::setDesktopFileName(QStringLiteral("bootgallery"));
 
     bg::Prefix prefix(bg::Prefix::defaultRoot());
     // The lock is keyed by the prefix, so two prefixes are two machines.
-    const bg::SingleInstance instance(QStringLiteral("bootgallery-") +
-                                      QString::number(qHash(prefix.root()), 16));
-    if (instance.anotherIsRunning())
-        return 0;
+    const QString lockName =
+        QStringLiteral("bootgallery-") + QString::number(qHash(prefix.root()), 16);
+    const bg::SingleInstance instance(lockName);
+    const QString serverName = bg::SingleInstance::serverName(lockName);
+    const auto commandText = [&prefix] {
+        return bg::commandText(prefix, QCoreApplication::arguments().mid(1), QDir::currentPath());
+    };
+    if (instance.anotherIsRunning()) {
+        const QString command = commandText();
+        if (command.isEmpty())
+            return 0;
+        // The open window does the job and says how it ended. A copy that takes no jobs (one
+        // busy with a job of its own, or still starting) leaves it to this one.
+        if (const std::optional<int> exitStatus = bg::handOverJob(serverName, command))
+            return *exitStatus;
+    }
 
     prefix.ensureCreated();
     bg::HostFileService files(prefix);
@@ -35,19 +61,23 @@ int main(int argc, char *argv[])
     const bg::PictureLoader pictures(screen ? screen->logicalDotsPerInchX() : 96.0,
                                      screen ? screen->logicalDotsPerInchY() : 96.0);
 
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
     bg::Services services{prefix,
                           files,
                           desktop,
                           pictures,
                           bg::programFolderOf(prefix, QCoreApplication::applicationDirPath()),
-                          bg::commandText(prefix, arguments, QDir::currentPath()),
+                          commandText(),
                           false};
 
     const bg::StartDecision decision = bg::decideStart(services);
     if (!decision.openWindow)
         return decision.exitCode;
     bg::MainWindow window(services, decision.state);
+    // Later starts hand their jobs to this window from now on; one arriving while the window
+    // still loads waits until it is free.
+    bg::JobServer jobs;
+    QObject::connect(&jobs, &bg::JobServer::jobReceived, &window, &bg::MainWindow::runHandedJob);
+    jobs.listen(serverName);
     window.open();
     window.show();
     return app.exec();

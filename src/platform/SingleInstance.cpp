@@ -15,9 +15,9 @@ namespace bg {
 
 namespace {
 
-// A file name made of the lock name: letters, digits, '.', '-' and '_' kept, the rest '_';
-// a long name is shortened and made unique again with a hash of the whole.
-QString lockFileName(const QString &lockName)
+// A file name made of the lock name and a suffix: letters, digits, '.', '-' and '_' kept, the
+// rest '_'; a long name is shortened and made unique again with a hash of the whole.
+QString fileNameFor(const QString &lockName, const QString &suffix)
 {
     QString safe;
     safe.reserve(lockName.size());
@@ -35,7 +35,7 @@ QString lockFileName(const QString &lockName)
             QCryptographicHash::hash(lockName.toUtf8(), QCryptographicHash::Sha1).toHex();
         safe = safe.right(maxLength - hash.size() - 1) + u'-' + QString::fromLatin1(hash);
     }
-    return QStringLiteral("bootgallery-") + safe + QStringLiteral(".lock");
+    return QStringLiteral("bootgallery-") + safe + suffix;
 }
 
 } // namespace
@@ -46,6 +46,11 @@ QString SingleInstance::lockDirectory()
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
         return QDir::cleanPath(runtime);
     return QDir::tempPath() + QStringLiteral("/bootgallery-") + QString::number(::getuid());
+}
+
+QString SingleInstance::serverName(const QString &lockName)
+{
+    return lockDirectory() + u'/' + fileNameFor(lockName, QStringLiteral(".socket"));
 }
 
 SingleInstance::SingleInstance(const QString &lockName)
@@ -59,7 +64,8 @@ SingleInstance::SingleInstance(const QString &lockName)
     if (::lstat(d.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
         return;
 
-    const QByteArray path = QFile::encodeName(dir + u'/' + lockFileName(lockName));
+    const QByteArray path =
+        QFile::encodeName(dir + u'/' + fileNameFor(lockName, QStringLiteral(".lock")));
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY,
                           0600);
     if (fd < 0)

@@ -20,6 +20,9 @@ public:
     bool anotherIsRunning() const { return m_another; }
 
     static QString lockDirectory();
+    // Where the copy that holds the lock takes the jobs of later starts (a local socket beside
+    // the lock, so keyed by the same name).
+    static QString serverName(const QString &lockName);
 
 private:
     int m_fd = -1;

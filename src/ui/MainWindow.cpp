@@ -7,6 +7,7 @@
 #include "ui/Fonts.h"
 #include "ui/FrmAbout.h"
 #include "ui/FrmLogoPreview.h"
+#include "ui/HandedJobs.h"
 #include "ui/ImageBox.h"
 #include "ui/LogoActions.h"
 #include "ui/LogoList.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(Services &services, const MainWindowState &state, QWidget
     m_actions = new LogoActions(m_ui, m_state, m_services, m_tester, *m_browser,
                                 *m_renameDelegate, this);
     m_settings = new WindowSettings(m_ui, m_state, m_services, this);
+    m_handedJobs = new HandedJobs(*this, m_state, m_services, m_tester, *m_browser, this);
     connectControls();
 
     adjustSize();
@@ -124,6 +126,11 @@ void MainWindow::open()
 bool MainWindow::isScanning() const
 {
     return m_browser->isScanning();
+}
+
+void MainWindow::runHandedJob(const HandedJob &job)
+{
+    m_handedJobs->add(job);
 }
 
 const std::array<QString, 3> &MainWindow::downloadSites()

@@ -10,6 +10,8 @@
 
 namespace bg {
 
+class HandedJob;
+class HandedJobs;
 class LogoActions;
 class RenameDelegate;
 class SlotBrowser;
@@ -40,6 +42,10 @@ public:
     static const std::array<QString, 3> &downloadSites();
     static QString contactAddress();
 
+public slots:
+    // A job a later start of the tool handed over; it runs as soon as the window is free.
+    void runHandedJob(const bg::HandedJob &job);
+
 signals:
     void scanFinished();
 
@@ -67,6 +73,7 @@ private:
     SlotBrowser *m_browser = nullptr;
     LogoActions *m_actions = nullptr;
     WindowSettings *m_settings = nullptr;
+    HandedJobs *m_handedJobs = nullptr;
     bool m_closed = false;
 };
 

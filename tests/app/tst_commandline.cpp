@@ -1,12 +1,18 @@
 // A start with arguments: the argument text, the add mode and the preview mode.
 #include "app/CommandLine.h"
+#include "app/CommandLineOptions.h"
+#include "platform/JobChannel.h"
 #include "platform/RuntimeError.h"
 #include "support/PictureFactory.h"
 #include "support/PreviewWatcher.h"
 #include "support/WindowFixture.h"
 
 #include <QDir>
+#include <QMessageBox>
+#include <QProcess>
 #include <QTest>
+
+#include <future>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -24,7 +30,6 @@ using Box = test::ScriptedDesktop::Box;
 using Boxes = QList<Box>;
 Box box(int style, const QString &title, const QString &prompt) { return {prompt, style, title}; }
 
-
 // Sets the process's file-size limit (ulimit -f), in bytes; RLIM_INFINITY lifts it again.
 bool fileSizeLimit(rlim_t bytes)
 {
@@ -34,10 +39,12 @@ bool fileSizeLimit(rlim_t bytes)
     return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
+
 // Files a row asks for, "kind:path;...", in a machine whose Startup folder C:\Logos\ exists: logo,
 // other (another logo), readonly (another logo, read-only), jpeg (320 x 400), sized (129,000 bytes,
 // no picture), small (100 x 100), locked (an existing folder loses every permission), diskfull
-// (every copy fails, disk full), gone (a folder is removed).
+// (every copy fails, disk full), sizelimit (a file-size limit below a logo's size), gone (a folder is removed), bare (the settings name this folder
+// without its trailing backslash).
 bool makeFiles(WindowFixture &f, const QString &layout)
 {
     for (const QString &item : layout.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
@@ -52,11 +59,66 @@ bool makeFiles(WindowFixture &f, const QString &layout)
                         : kind == "locked" ? QFile::setPermissions(f.tmp.host(path), {})
                         : kind == "diskfull" ? (f.injectFaults().failEveryCallOf("copyFile", rt::DiskFull), true)
                         : kind == "sizelimit" ? fileSizeLimit(100000)
+                        : kind == "bare" ? (f.writeSettings("[SplashwheelSet]\nStart_Path=" + path + "\n"), true)
                                            : QDir().rmdir(f.tmp.host(path));
         if (!ok)
             return false;
     }
     return true;
+}
+
+// Hands the command to the open window as a later start does (from a thread of its own, as the
+// window runs here); meanwhile runs while it waits. The exit status it gets, -1 for none.
+int handOver(WindowFixture &f, const QString &command, const std::function<void()> &meanwhile = {})
+{
+    const QString name = f.tmp.baseDir() + "/jobs.socket";
+    std::future<int> status; // outlives the server, whose end ends a wait that went wrong
+    JobServer server;
+    QObject::connect(&server, &JobServer::jobReceived, &f.w(), &MainWindow::runHandedJob);
+    if (!server.listen(name))
+        return -2;
+    status = std::async(std::launch::async, [&] { return handOverJob(name, command).value_or(-1); });
+    if (meanwhile)
+        meanwhile();
+    const bool replied = QTest::qWaitFor([&] { return status.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000);
+    return replied ? status.get() : -3;
+}
+
+// The body of the job tests: the command run at start-up, or handed to the open window.
+void checkJob(bool handed)
+{
+    QFETCH(QString, files); QFETCH(QString, command); QFETCH(int, answer);
+    QFETCH(Boxes, boxes); QFETCH(QString, target);
+    WindowFixture f(handed ? QString() : command);
+    f.writeSettings(Settings);
+    QVERIFY(f.tmp.makeFolder("C:\\Logos") && makeFiles(f, files));
+    const QByteArray before = f.settingsBytes(), old = f.tmp.readFile(Target);
+    if (handed) {
+        QCOMPARE(f.start(), -1);
+        f.desktop.boxes.clear(); // a missing folder was told while loading
+    }
+    if (answer)
+        f.desktop.answer(answer);
+    const test::PreviewWatcher preview;
+    test::passOverPermissions(false);
+    const int exitStatus = handed ? handOver(f, command) : f.start();
+    test::passOverPermissions(true);
+    fileSizeLimit(RLIM_INFINITY);
+    if (files.contains("locked:")) // the temporary folder must be able to go
+        QVERIFY(QFile::setPermissions(f.tmp.host("C:\\Incoming"), QFile::ReadOwner | QFile::WriteOwner
+                                                                   | QFile::ExeOwner));
+    QCOMPARE(f.desktop.boxes, boxes);
+    QVERIFY(f.desktop.pendingAnswers() == 0 && !f.window == !handed);
+    QCOMPARE(exitStatus, !boxes.isEmpty() && boxes.last().style == mb::Critical ? 1 : 0);
+    QCOMPARE(f.settingsBytes(), before); // nothing saved
+    QCOMPARE(f.tmp.exists(Target), target == "source" || target == "old");
+    QCOMPARE(f.tmp.readFile(Target), target == "old" ? old : target == "source" ? f.tmp.readFile(Source) : "");
+    QCOMPARE(preview.opened, target == "preview");
+    // On top (started with a command line), frameless and modal.
+    const Qt::WindowFlags onTop = Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
+    QVERIFY(target != "preview" || (preview.modal && preview.closedByClick && preview.flags.testFlags(onTop)));
+    QVERIFY(!handed || f.waitForScan());
+    QCOMPARE(handed && f.entries().contains("a.bmp"), handed && f.tmp.exists(Target));
 }
 } // namespace
 
@@ -64,6 +126,48 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 private slots:
+    // The tool's own options: "--" starts an option, never a file name; -h and /? ask for the usage.
+    void options_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("answer"); // "start", "usage", "version" or the unknown option
+        QTest::newRow("none") << QStringList{} << "start";
+        QTest::newRow("a job") << QStringList{"/c", "a.bmp"} << "start";
+        QTest::newRow("single dash") << QStringList{"-x.bmp"} << "start";
+        for (const char *help : {"--help", "-h", "/?"})
+            QTest::newRow(help) << QStringList{help} << "usage";
+        QTest::newRow("--help after /c") << QStringList{"/c", "--help"} << "usage";
+        QTest::newRow("--version") << QStringList{"--version"} << "version";
+        QTest::newRow("--help wins over --version") << QStringList{"--version", "--help"} << "usage";
+        QTest::newRow("unknown") << QStringList{"/c", "--add"} << "--add";
+        QTest::newRow("unknown wins") << QStringList{"--help", "--Version"} << "--Version";
+    }
+    void options()
+    {
+        QFETCH(QStringList, arguments); QFETCH(QString, answer);
+        const OptionsDecision d = decideOptions(arguments);
+        QCOMPARE(d.run, answer == "start");
+        QCOMPARE(d.exitCode, answer.startsWith("--") ? 2 : 0);
+        if (answer == "usage")
+            QVERIFY(d.output.contains("bootgallery /c <圖片>") && d.output.contains("BOOTGALLERY_PREFIX") && d.output.contains("--version"));
+        QCOMPARE(d.output == "Bootgallery 4.0\n", answer == "version");
+        QCOMPARE(d.errorOutput.contains("不明的選項「" + answer + "」") && d.errorOutput.contains("--help"), answer.startsWith("--"));
+        QVERIFY(d.output.isEmpty() || d.errorOutput.isEmpty());
+    }
+
+    // The usage needs no display: it is given before the window system is asked for.
+    void helpWithoutDisplay()
+    {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY"), env.remove("WAYLAND_DISPLAY"), env.insert("QT_QPA_PLATFORM", "no-such-platform");
+        tool.setProcessEnvironment(env);
+        tool.start(qEnvironmentVariable("BOOTGALLERY_TEST_BINARY_DIR") + "/bootgallery", {"--help"});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(std::pair(tool.exitStatus(), tool.exitCode()), std::pair(QProcess::NormalExit, 0));
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), decideOptions({"--help"}).output);
+    }
+
     // Arguments that name a file, or a file in an existing folder, become Windows paths; switches
     // and other text stay as typed.
     void argumentText()
@@ -106,6 +210,7 @@ private slots:
         };
         const QString logo = "logo:" + Source, cmd = "/c " + Source;
         QTest::newRow("copied") << logo << cmd << 0 << Boxes{added} << "source";
+        QTest::newRow("folder without backslash") << logo + ";bare:C:\\Logos" << cmd << 0 << Boxes{added} << "source";
         QTest::newRow("any third character") << logo << "/c*" + Source << 0 << Boxes{added} << "source";
         QTest::newRow("folder missing, file not looked at") << "gone:C:\\Logos" << cmd << 0 << noFolder << "none";
         QTest::newRow("JPEG, size not 129...") << "jpeg:C:\\a.jpg" << "/c C:\\a.jpg" << 0 << notLogo("a.jpg") << "none";
@@ -116,6 +221,7 @@ private slots:
         QTest::newRow("existing, Yes") << logo + ";other:" + Target << cmd << 6 << Boxes{replace, added} << "source";
         QTest::newRow("existing, No") << logo + ";other:" + Target << cmd << 7 << Boxes{replace} << "old";
         QTest::newRow("read-only, Yes") << logo + ";readonly:" + Target << cmd << 6 << Boxes{replace, denied} << "old";
+        // A copy error without a text of its own is told by its number.
         QTest::newRow("disk full") << logo + ";diskfull:" << cmd << 0
                                    << Boxes{box(16, "加入失敗", "磁碟已滿，無法複製圖片。資料夾中沒有留下不完整的檔案。")} << "none";
         // The system's file-size limit (ulimit -f) is below the logo's size: the write fails, the
@@ -129,34 +235,40 @@ private slots:
         QTest::newRow("preview, quoted") << logo << "\"" + Source + "\"" << 0 << noPreview("a.bmp\"") << "none";
         QTest::newRow("preview, no backslash") << "" << "a.bmp" << 0 << noPreview("") << "none";
     }
-    void job()
+    void job() { checkJob(false); }
+    // The same jobs handed by a later start to the open window: the same boxes, files and exit
+    // status; the shown Startup folder is listed anew.
+    void handedJob_data() { job_data(); }
+    void handedJob() { checkJob(true); }
+
+    // A handed job waits while a scan runs or a message box is open, and runs once it is over.
+    void handedJobWaits_data()
     {
-        QFETCH(QString, files); QFETCH(QString, command); QFETCH(int, answer);
-        QFETCH(Boxes, boxes); QFETCH(QString, target);
-        WindowFixture f(command);
+        QTest::addColumn<bool>("scan");
+        QTest::newRow("scan") << true;
+        QTest::newRow("message box") << false;
+    }
+    void handedJobWaits()
+    {
+        QFETCH(bool, scan);
+        WindowFixture f;
+        f.injectFaults();
         f.writeSettings(Settings);
-        QVERIFY(f.tmp.makeFolder("C:\\Logos") && makeFiles(f, files));
-        const QByteArray before = f.settingsBytes(), old = f.tmp.readFile(Target);
-        if (answer)
-            f.desktop.answer(answer);
-        const test::PreviewWatcher preview;
-        test::passOverPermissions(false);
-        const int exitStatus = f.start();
-        test::passOverPermissions(true);
-        fileSizeLimit(RLIM_INFINITY);
-        if (files.contains("locked:")) // the temporary folder must be able to go
-            QVERIFY(QFile::setPermissions(f.tmp.host("C:\\Incoming"), QFile::ReadOwner | QFile::WriteOwner
-                                                                       | QFile::ExeOwner));
-        QCOMPARE(f.desktop.boxes, boxes);
-        QVERIFY(f.desktop.pendingAnswers() == 0 && !f.window);
-        QCOMPARE(exitStatus, !boxes.isEmpty() && boxes.last().style == mb::Critical ? 1 : 0);
-        QCOMPARE(f.settingsBytes(), before); // nothing saved
-        QCOMPARE(f.tmp.exists(Target), target == "source" || target == "old");
-        QCOMPARE(f.tmp.readFile(Target), target == "old" ? old : target == "source" ? f.tmp.readFile(Source) : "");
-        QCOMPARE(preview.opened, target == "preview");
-        // On top (started with a command line), frameless and modal.
-        const Qt::WindowFlags onTop = Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
-        QVERIFY(target != "preview" || (preview.modal && preview.closedByClick && preview.flags.testFlags(onTop)));
+        QVERIFY(f.tmp.makeFolder("C:\\Logos") && f.writeLogo(Source));
+        QCOMPARE(f.start(), -1);
+        QMessageBox dialog;
+        dialog.setModal(true);
+        scan ? (f.holdScans(), f.typePath("C:\\Logos")) : dialog.show();
+        bool waited = false;
+        const int exitStatus = handOver(f, "/c " + Source, [&] {
+            QTest::qWait(600);
+            waited = f.desktop.boxes.isEmpty() && !f.tmp.exists(Target);
+            scan ? f.releaseScans() : dialog.hide();
+        });
+        QVERIFY(waited);
+        QCOMPARE(exitStatus, 0);
+        QCOMPARE(f.desktop.boxes, Boxes{box(64, "加入完成", "已成功的將 'a.bmp' 加入 C:\\Logos\\")});
+        QVERIFY(f.waitForScan() && f.entries() == QStringList{"a.bmp"});
     }
 };
 

@@ -1,13 +1,18 @@
+#include "platform/JobChannel.h"
 #include "platform/SingleInstance.h"
 
 #include <QDir>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
 #include <optional>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+using bg::JobServer;
 using bg::SingleInstance;
 
 class TestSingleInstance : public QObject
@@ -59,6 +64,26 @@ private slots:
             }
         }
         QVERIFY(sawCloexec);
+    }
+
+    // The jobs' socket lies beside the lock. One left by a copy that ended is taken over; one a
+    // running copy answers is left to it.
+    void jobServerTakesOnlyAnAbandonedSocket()
+    {
+        const QString name = SingleInstance::serverName(QStringLiteral("jobs"));
+        QCOMPARE(QFileInfo(name).path(), m_runtime.path());
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(name).constData(), sizeof address.sun_path);
+        const int abandoned = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(abandoned, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        ::close(abandoned); // its file stays, as a copy that crashed leaves it
+        JobServer first, second;
+        QVERIFY(first.listen(name));
+        QVERIFY(!second.listen(name));
+        QLocalSocket client;
+        client.connectToServer(name);
+        QVERIFY(client.waitForConnected(1000)); // still the first one's
     }
 };
 

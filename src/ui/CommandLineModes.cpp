@@ -1,17 +1,26 @@
-#include "app/CommandLineModes.h"
+#include "ui/CommandLineModes.h"
 
 #include "core/LogoTests.h"
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
+#include "ui/FrmLogoPreview.h"
 #include "ui/Messages.h"
 
 namespace bg::cmdline {
 
-int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
-                 const QString &commandText, const QString &startupFolder)
+bool isAddCommand(const QString &commandText)
 {
+    return commandText.startsWith(QLatin1String("/c"));
+}
+
+int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
+                 const QString &commandText, const QString &storedFolder)
+{
+    QString startupFolder = storedFolder;
+    if (!startupFolder.isEmpty() && !startupFolder.endsWith(QLatin1Char('\\')))
+        startupFolder += QLatin1Char('\\');
     // The switch and the character after it are skipped whatever that character is.
     const QString source = commandText.mid(3);
     const QString sourceName = ExtractFileName(source);
@@ -51,17 +60,29 @@ int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
     return ExitDone;
 }
 
-QImage previewPicture(FileService &files, Desktop &desktop, const LogoTester &tester,
-                      const PictureLoader &pictures, const QString &commandText)
+int preview(FileService &files, Desktop &desktop, const LogoTester &tester,
+            const PictureLoader &pictures, const QString &commandText, QWidget *owner)
 {
     QImage picture;
     if (tester.IsLogoFile(commandText)) {
         if (const auto host = files.hostPath(commandText))
             picture = pictures.load(*host);
     }
-    if (picture.isNull())
+    if (picture.isNull()) {
         messages::notALogoToPreview(desktop, ExtractFileName(commandText));
-    return picture;
+        return ExitRefused;
+    }
+    FrmLogoPreview::showModal(picture, commandText, owner);
+    return ExitDone;
+}
+
+int run(FileService &files, Desktop &desktop, const LogoTester &tester,
+        const PictureLoader &pictures, const QString &commandText,
+        const QString &startupFolder, QWidget *owner)
+{
+    return isAddCommand(commandText)
+               ? addToStartup(files, desktop, tester, commandText, startupFolder)
+               : preview(files, desktop, tester, pictures, commandText, owner);
 }
 
 } // namespace bg::cmdline

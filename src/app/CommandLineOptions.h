@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace bg {
+
+// The tool's version, as --version and the application object give it.
+inline constexpr char16_t ToolVersion[] = u"4.0";
+
+// The tool's own options, decided before any window system is asked for: an argument that
+// begins with "--" is an option and never a file name; "-h" and "/?" ask for the usage as
+// "--help" does. Everything else is left to the command-line jobs.
+struct OptionsDecision
+{
+    bool run = true;     // no option given: start as usual
+    int exitCode = 0;    // when !run: 0 for --help and --version, 2 for an unknown option
+    QString output;      // when !run: the text for standard output (UTF-8)
+    QString errorOutput; // when !run: the text for standard error (UTF-8)
+};
+
+// arguments: the command line without the program's name. An unknown option wins over the
+// others, --help over --version.
+OptionsDecision decideOptions(const QStringList &arguments);
+
+} // namespace bg
