@@ -221,7 +221,6 @@ private slots:
         QTest::newRow("existing, Yes") << logo + ";other:" + Target << cmd << 6 << Boxes{replace, added} << "source";
         QTest::newRow("existing, No") << logo + ";other:" + Target << cmd << 7 << Boxes{replace} << "old";
         QTest::newRow("read-only, Yes") << logo + ";readonly:" + Target << cmd << 6 << Boxes{replace, denied} << "old";
-        // A copy error without a text of its own is told by its number.
         QTest::newRow("disk full") << logo + ";diskfull:" << cmd << 0
                                    << Boxes{box(16, "加入失敗", "磁碟已滿，無法複製圖片。資料夾中沒有留下不完整的檔案。")} << "none";
         // The system's file-size limit (ulimit -f) is below the logo's size: the write fails, the

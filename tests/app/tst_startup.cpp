@@ -82,18 +82,6 @@ private slots:
         QCOMPARE(f.desktop.boxes.size(), 1);
     }
 
-    void shortcutDecidesTheStartAtBootMark()
-    {
-        for (const int attributes : {-1, int(attr::Normal), int(attr::Hidden)}) { // -1: no shortcut
-            WindowFixture f;
-            const QString link = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Splashwheel.lnk");
-            QVERIFY(attributes < 0 || (f.tmp.writeFile(link, "L") && attr::write(f.tmp.host(link), attributes) == 0));
-            QCOMPARE(f.start(), -1);
-            const bool on = attributes == attr::Normal;
-            QCOMPARE(marks(f, {"mnuRun", "mnuUnrun"}), (QList<bool>{on, !on}));
-        }
-    }
-
     void previousInstanceEndsSilently()
     {
         WindowFixture f(QStringLiteral("/c C:\\a.bmp"));
