@@ -101,7 +101,8 @@ bool LogoDropAdder::taken(const QString &path, const QString &destination, int &
     if (error)
         return false;
     const bool sized = HasLogoFileSize(length);
-    const bool elsewhere = path.toUpper() != destination.toUpper();
+    const bool elsewhere = path.compare(destination, Qt::CaseInsensitive) != 0
+        && !m_files.sameFile(path, destination);
     return picture && sized && elsewhere;
 }
 

@@ -76,6 +76,7 @@ RenameOutcome LogoRenamer::rename(const QString &folder, const QString &oldName,
         return outcome;
 
     const QString target = folder + newName;
+    const FileOperation operation(m_files);
     // A name Windows cannot hold, or one that would put the file outside the folder, is never
     // handed to the file system.
     if (!isPlainFileName(newName) || target.size() > MaxPathLength)

@@ -45,8 +45,8 @@ int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
     }
 
     const QString target = startupFolder + sourceName;
-    if (target.toUpper() == source.toUpper())
-        return ExitDone; // it lies in the folder already
+    if (target.compare(source, Qt::CaseInsensitive) == 0 || files.sameFile(source, target))
+        return ExitDone; // it lies in the folder already (maybe under another path)
 
     // Keeping the file that is there is the user's choice, not a failure.
     if (!files.dir(target, attr::Normal).isEmpty() && !messages::askReplace(desktop, sourceName))
