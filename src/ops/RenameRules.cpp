@@ -81,8 +81,8 @@ RenameOutcome LogoRenamer::rename(const QString &folder, const QString &oldName,
     // handed to the file system.
     if (!isPlainFileName(newName) || target.size() > MaxPathLength)
         outcome.result = RenameResult::BadName;
-    else if (const QByteArray utf8 = newName.toUtf8();
-             tempnames::isReservedName(std::string_view(utf8.constData(), size_t(utf8.size()))))
+    else if (tempnames::isReservedName(reinterpret_cast<const char16_t *>(newName.utf16()),
+                                       size_t(newName.size())))
         outcome.result = RenameResult::ReservedName; // it would vanish from the list, and clean-up
                                                      // must never meet a user's file
     else if (m_files.fileExists(target))

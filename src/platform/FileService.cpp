@@ -50,7 +50,7 @@ bool sameInode(const struct stat &a, const struct stat &b)
 
 bool isReserved(const QByteArray &name)
 {
-    return tempnames::isReservedName(std::string_view(name.constData(), size_t(name.size())));
+    return tempnames::isReservedName(name.constData(), size_t(name.size()));
 }
 
 int statusError(const HostEntry &e, int err)

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,7 +21,9 @@ namespace {
 
 QByteArray newTempName()
 {
-    return QByteArray::fromStdString(tempnames::make(QRandomGenerator::system()->generate64()));
+    char name[tempnames::NameLength + 1];
+    tempnames::make(QRandomGenerator::system()->generate64(), name);
+    return QByteArray(name);
 }
 
 // renameat2(RENAME_NOREPLACE), or its nearest on file systems without it: a hard link and the
@@ -47,7 +50,7 @@ int renameNoReplace(int fromDir, const char *from, int toDir, const char *to)
 
 bool isTempName(const char *name)
 {
-    return tempnames::isTempName(name);
+    return tempnames::isTempName(name, std::strlen(name));
 }
 
 TempFile::~TempFile()
