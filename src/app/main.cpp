@@ -67,7 +67,10 @@ int main(int argc, char *argv[])
                           pictures,
                           bg::programFolderOf(prefix, QCoreApplication::applicationDirPath()),
                           commandText(),
-                          false};
+                          false,
+                          qEnvironmentVariableIsEmpty("BOOTGALLERY_COMPANION")
+                              ? QCoreApplication::applicationDirPath() + QStringLiteral("/Onboot.exe")
+                              : qEnvironmentVariable("BOOTGALLERY_COMPANION")};
 
     const bg::StartDecision decision = bg::decideStart(services);
     if (!decision.openWindow)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -8,9 +9,10 @@ namespace bg {
 class FileService;
 
 // The automatic change at boot is registered by a shortcut "Splashwheel.lnk" in the Start
-// menu's Startup folder that starts the companion program Onboot.exe from the tool's folder.
-// The shortcut exists exactly while the change is registered: Windows runs it whatever its
-// attributes, so a hidden, system or read-only shortcut counts as much as a plain one.
+// menu's Startup folder that starts the companion program Onboot.exe, installed inside the
+// Windows installation (C:\Program Files\Bootgallery\) so that Windows finds it when it boots on
+// its own. The shortcut exists exactly while the change is registered: Windows runs it whatever
+// its attributes, so a hidden, system or read-only shortcut counts as much as a plain one.
 class StartupRegistration
 {
 public:
@@ -26,26 +28,52 @@ public:
 
     static QString linkName() { return QStringLiteral("Splashwheel"); }
     static QString companionName() { return QStringLiteral("Onboot.exe"); }
+    static QString companionFolder() { return QStringLiteral("C:\\Program Files\\Bootgallery"); }
+    static QString installedCompanion() { return companionFolder() + u'\\' + companionName(); }
 
     // startupMenuFolder + "\Splashwheel.lnk".
     static QString linkPath(const QString &startupMenuFolder);
     // The text after the last backslash; a path without a backslash gives the empty text.
     static QString folderName(const QString &startupMenuFolder);
 
-    // Writes the shortcut into the folder named by the last component of startupMenuFolder
-    // under the Programs folder; an existing shortcut loses its attributes first, so that a
-    // read-only one is replaced too. Returns 0 or the writer's error number.
-    int create(const QString &startupMenuFolder, const QString &programsFolder,
-               const QString &programFolder) const;
+    enum class Result {
+        Done,
+        CompanionMissing,   // no companion was given (the tool's own copy is missing)
+        CompanionNotPlaced, // it could not be installed; no shortcut was written
+        LinkFailed,         // installed, but the shortcut could not be written
+    };
+    struct Outcome
+    {
+        Result result = Result::Done;
+        int error = 0; // the failing step's run-time error number
+    };
 
-    // Deletes the shortcut, clearing its attributes first. Returns 0 when no shortcut is left
-    // (none was there included), else the error number.
+    // Installs the companion (its bytes; replacing an older copy in one step), then writes the
+    // shortcut into the folder named by the last component of startupMenuFolder under the
+    // Programs folder; an existing shortcut loses its attributes first, so that a read-only one
+    // is replaced too.
+    Outcome create(const QString &startupMenuFolder, const QString &programsFolder,
+                   const QByteArray &companion) const;
+
+    // Deletes the shortcut (clearing its attributes first), then the installed companion and its
+    // folder when nothing else is in it. Returns 0 when no shortcut is left (none was there
+    // included), else the error number.
     int remove(const QString &startupMenuFolder) const;
 
     // Whether the shortcut is there, whatever its attributes.
     bool isRegistered(const QString &startupMenuFolder) const;
 
+    // An existing registration whose shortcut names a program outside drive C or a missing one,
+    // or whose installed companion differs from the given one, is made anew. A missing shortcut
+    // is never made here.
+    enum class Repair { NotNeeded, Repaired, Failed };
+    Repair repair(const QString &startupMenuFolder, const QString &programsFolder,
+                  const QByteArray &companion) const;
+
 private:
+    int installCompanion(const QByteArray &companion) const;
+    bool isCurrent(const QString &startupMenuFolder, const QByteArray &companion) const;
+
     FileService &m_files;
     LinkWriter m_writer;
 };

@@ -188,6 +188,14 @@ bool Prefix::ensureCreated() const
     return true;
 }
 
+bool Prefix::isOnHostRootDrive(const QString &windowsPath) const
+{
+    if (windowsPath.size() < 2 || windowsPath.at(1) != u':' || !windowsPath.at(0).isLetter())
+        return false;
+    const QString target = driveTarget(windowsPath.at(0));
+    return !target.isEmpty() && QFileInfo(m_root + QStringLiteral("/dosdevices"), target).canonicalFilePath() == u"/";
+}
+
 QString Prefix::driveTarget(QChar letter) const
 {
     const QString dosdevices = m_root + QStringLiteral("/dosdevices");

@@ -40,6 +40,10 @@ public:
     // or when no drive covers the path.
     std::optional<QString> toWindows(const QString &hostPath) const;
 
+    // True when the path's drive maps the host's root directory (Z: in Wine's layout): no such
+    // drive exists when Windows boots on its own.
+    bool isOnHostRootDrive(const QString &windowsPath) const;
+
     // GetWindowsDirectoryA: "C:\WINDOWS" (no trailing backslash), spelled as the disk spells it.
     QString windowsDirectory() const;
 

@@ -333,6 +333,34 @@ QString shortName(const QString &longName)
     return alias;
 }
 
+std::optional<QString> targetOf(const QByteArray &link)
+{
+    const auto u16 = [&link](qsizetype at) {
+        return quint32(quint8(link[at])) | quint32(quint8(link[at + 1])) << 8;
+    };
+    const auto u32 = [&](qsizetype at) { return u16(at) | u16(at + 2) << 16; };
+    if (link.size() < HeaderSize || u32(0) != HeaderSize)
+        return std::nullopt;
+    const quint32 flags = u32(0x14);
+    qsizetype at = HeaderSize;
+    if (flags & HasLinkTargetIDList) {
+        if (at + 2 > link.size())
+            return std::nullopt;
+        at += 2 + qsizetype(u16(at));
+    }
+    if (!(flags & HasLinkInfo) || at + 28 > link.size())
+        return std::nullopt;
+    const qsizetype infoSize = qsizetype(u32(at)), baseOffset = qsizetype(u32(at + 16));
+    // VolumeIDAndLocalBasePath
+    if (!(u32(at + 8) & 0x01) || infoSize > link.size() - at || baseOffset >= infoSize)
+        return std::nullopt;
+    const QByteArray info = link.mid(at, infoSize);
+    const qsizetype end = info.indexOf('\0', baseOffset);
+    if (end < 0)
+        return std::nullopt;
+    return cp950::decode(info.mid(baseOffset, end - baseOffset));
+}
+
 QByteArray build(const QString &targetWindowsPath, const QString &arguments)
 {
     return build(targetWindowsPath, arguments, TargetDetails());

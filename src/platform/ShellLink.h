@@ -41,6 +41,10 @@ QByteArray build(const QString &targetWindowsPath, const QString &arguments = QS
 QByteArray build(const QString &targetWindowsPath, const QString &arguments,
                  const TargetDetails &details);
 
+// The target a link names by its local base path ("C:\Program Files\Bootgallery\Onboot.exe");
+// empty when the bytes are no link or name no local path.
+std::optional<QString> targetOf(const QByteArray &link);
+
 // The 8.3 alias a FAT volume of a Windows 95 machine gives a long name (first numeric tail),
 // or the name itself, upper-cased, when it already fits 8.3.
 QString shortName(const QString &longName);

@@ -202,6 +202,30 @@ void registrationFailed(Desktop &desktop, bool oldShortcutStays)
              QStringLiteral("開機啟動"));
 }
 
+void companionMissing(Desktop &desktop, const QString &hostPath)
+{
+    critical(desktop,
+             QStringLiteral("找不到開機時更換 LOGO 的程式 Onboot.exe（") + hostPath +
+                 QStringLiteral("），無法設定開機時自動更換 LOGO。"),
+             QStringLiteral("開機啟動"));
+}
+
+void companionNotPlaced(Desktop &desktop, const QString &folder)
+{
+    critical(desktop,
+             QStringLiteral("無法將 Onboot.exe 放到 ") + folder +
+                 QStringLiteral(" 資料夾，開機時不會自動更換 LOGO。"),
+             QStringLiteral("開機啟動"));
+}
+
+void folderOffWindows(Desktop &desktop, LogoSlot slot, const QString &folder)
+{
+    desktop.messageBox(QStringLiteral("「") + folder +
+                           QStringLiteral("」位於對應 Linux 根目錄的磁碟機上，Windows 自己開機時看不到這個資料夾，") +
+                           slotInfo(slot).tabCaption + QStringLiteral("無法在開機時自動更換。"),
+                       mb::Exclamation, QStringLiteral("開機啟動"));
+}
+
 void unregistrationFailed(Desktop &desktop)
 {
     critical(desktop,

@@ -51,6 +51,12 @@ void addFailed(Desktop &desktop, int error);
 // --- Start at boot ---
 // The shortcut could not be written; an old one may still be there (and run at boot).
 void registrationFailed(Desktop &desktop, bool oldShortcutStays);
+// The companion program is not beside the tool (or not readable): nothing was registered.
+void companionMissing(Desktop &desktop, const QString &hostPath);
+// The companion could not be installed into the Windows installation: nothing was registered.
+void companionNotPlaced(Desktop &desktop, const QString &folder);
+// The slot changes at boot, but its folder lies on the drive that maps the host's root.
+void folderOffWindows(Desktop &desktop, LogoSlot slot, const QString &folder);
 // The shortcut could not be deleted: the companion still runs at every boot.
 void unregistrationFailed(Desktop &desktop);
 

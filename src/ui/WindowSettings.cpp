@@ -10,6 +10,7 @@
 #include "platform/FileService.h"
 #include "platform/Prefix.h"
 #include "platform/PrivateProfile.h"
+#include "platform/ProgramFile.h"
 #include "ui/MainWindowUi.h"
 #include "ui/Messages.h"
 
@@ -48,8 +49,26 @@ void WindowSettings::load()
     }
 
     m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
-    showStartAtBoot(
-        StartupRegistration(m_services.files).isRegistered(m_state.startupMenuFolder));
+    const StartupRegistration registration(m_services.files);
+    showStartAtBoot(registration.isRegistered(m_state.startupMenuFolder));
+    // A registration that cannot work (a companion outside drive C, missing or out of date) is
+    // mended without a word; only a failed mend is told.
+    if (registration.repair(m_state.startupMenuFolder, m_services.prefix.programsFolder(),
+                            readProgramFile(m_services.companionFile))
+        == StartupRegistration::Repair::Failed) {
+        showStartAtBoot(registration.isRegistered(m_state.startupMenuFolder));
+        messages::registrationFailed(m_services.desktop, true);
+    }
+}
+
+void WindowSettings::warnFoldersOffWindows()
+{
+    for (LogoSlot slot : AllSlots) {
+        const QString &folder = m_state.folder(slot);
+        if (m_ui.slotCheck(slot)->isChecked() && !folder.isEmpty()
+            && m_services.prefix.isOnHostRootDrive(folder))
+            messages::folderOffWindows(m_services.desktop, slot, folder);
+    }
 }
 
 void WindowSettings::showStartAtBoot(bool registered)
@@ -67,15 +86,26 @@ void WindowSettings::switchStartAtBootOn()
         return;
     m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
     const StartupRegistration registration(m_services.files);
-    if (registration.create(m_state.startupMenuFolder, m_services.prefix.programsFolder(),
-                            m_state.programFolder) != 0) {
-        // The menu tells whether a shortcut is there, and the message what that means.
-        const bool registered = registration.isRegistered(m_state.startupMenuFolder);
-        showStartAtBoot(registered);
+    const StartupRegistration::Outcome outcome =
+        registration.create(m_state.startupMenuFolder, m_services.prefix.programsFolder(),
+                            readProgramFile(m_services.companionFile));
+    // The menu tells whether a shortcut is there, and the message what that means.
+    const bool registered = registration.isRegistered(m_state.startupMenuFolder);
+    showStartAtBoot(registered);
+    switch (outcome.result) {
+    case StartupRegistration::Result::Done:
+        warnFoldersOffWindows();
+        return;
+    case StartupRegistration::Result::CompanionMissing:
+        messages::companionMissing(m_services.desktop, m_services.companionFile);
+        return;
+    case StartupRegistration::Result::CompanionNotPlaced:
+        messages::companionNotPlaced(m_services.desktop, StartupRegistration::companionFolder());
+        return;
+    case StartupRegistration::Result::LinkFailed:
         messages::registrationFailed(m_services.desktop, registered);
         return;
     }
-    showStartAtBoot(true);
 }
 
 void WindowSettings::switchStartAtBootOff()
@@ -152,6 +182,7 @@ bool WindowSettings::save()
                                               : QStringLiteral("Random"));
     if (optionLost)
         messages::optionsNotSaved(desktop);
+    warnFoldersOffWindows();
     if (keepOpen)
         emit folderNeedsAttention();
     return !keepOpen;

@@ -35,6 +35,8 @@ signals:
 
 private:
     void showStartAtBoot(bool registered);
+    // Each slot changed at boot whose folder lies where Windows cannot see it when it boots.
+    void warnFoldersOffWindows();
 
     MainWindowUi &m_ui;
     MainWindowState &m_state;

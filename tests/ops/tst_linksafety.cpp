@@ -155,7 +155,7 @@ private slots:
             SettingsFile(profile, "C:\\WINDOWS\\").write("Start_Path", Other);
             const QString startup = m.tmp.prefix().startupFolder();
             const StartupRegistration registration(files);
-            registration.create(startup, m.tmp.prefix().programsFolder(), "C:\\Bootgallery\\");
+            registration.create(startup, m.tmp.prefix().programsFolder(), "MZ");
             registration.remove(startup);
         });
 

@@ -10,7 +10,7 @@ int ScriptedDesktop::messageBox(const QString &prompt, int style, const QString 
     boxes.append(box);
     if (onBox)
         onBox(box);
-    if (style == mb::Critical || style == mb::Information)
+    if (style == mb::Critical || style == mb::Information || style == mb::Exclamation)
         return mb::AnswerOk;
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();

@@ -14,6 +14,9 @@ class QAbstractItemView;
 
 namespace bg::test {
 
+// The companion program every fixture brings along (beside its prefix).
+inline const QByteArray Companion = QByteArrayLiteral("MZ Onboot.exe for the tests");
+
 // The main window on a throw-away prefix with a scripted desktop, driven as a user drives it:
 // controls are found by their names and used with real mouse, key and drop events. Files are
 // written first; start() then runs the program's start-up and shows the window.

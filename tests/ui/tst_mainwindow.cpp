@@ -4,6 +4,7 @@
 // window, and the full-size preview opened from a slot preview (the command line's is in app/).
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
+#include "platform/ShellLink.h"
 #include "support/PictureFactory.h"
 #include "support/PreviewWatcher.h"
 #include "support/WindowFixture.h"
@@ -51,7 +52,9 @@ void expectChosen(const WindowFixture &f, const QString &name)
 }
 
 const QString Link = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Splashwheel.lnk");
-const int Deleted = -1, Made = -2, MadeReadOnly = -3; // shortcuts changed by hand; else the attributes given it
+const QString Installed = QStringLiteral("C:\\Program Files\\Bootgallery\\Onboot.exe");
+// Shortcuts changed by hand, the companion missing beside the tool; else the attributes given it.
+const int Deleted = -1, Made = -2, MadeReadOnly = -3, NoCompanion = -4;
 
 // The item chosen (Y: on, N: off) once the shortcut was changed by hand; then whether a
 // shortcut is there, whether Y is checked (N is the other way), and the boxes shown.
@@ -176,7 +179,7 @@ private slots:
         QTest::addColumn<Choice>("c");
         QTest::newRow("on") << Choice{'Y', 0, true, true};
         QTest::newRow("on, cannot write") << Choice{'Y', 0, false, false, {
-            {"無法在「啟動」資料夾中建立捷徑，開機時不會自動更換 LOGO。", mb::Critical, "開機啟動"}}};
+            {"無法將 Onboot.exe 放到 C:\\Program Files\\Bootgallery 資料夾，開機時不會自動更換 LOGO。", mb::Critical, "開機啟動"}}};
         QTest::newRow("off") << Choice{'N', 0, false, false};
         QTest::newRow("off, removed by hand") << Choice{'N', Deleted, false, false};
         // Windows runs a shortcut whatever its attributes: seen at start-up, and removed.
@@ -185,6 +188,8 @@ private slots:
             << Choice{'N', attr::Hidden | attr::System | attr::ReadOnly, false, false};
         // A click on the checked item does nothing, whatever the disk holds by now.
         QTest::newRow("checked on") << Choice{'Y', Deleted, false, true};
+        QTest::newRow("on, no companion beside the tool") << Choice{'Y', NoCompanion, false, false, {
+            {"找不到開機時更換 LOGO 的程式 Onboot.exe（%1），無法設定開機時自動更換 LOGO。", mb::Critical, "開機啟動"}}};
         // A read-only shortcut made by hand meanwhile is written over, not left failing.
         QTest::newRow("on over a read-only shortcut") << Choice{'Y', MadeReadOnly, true, true};
         QTest::newRow("checked off") << Choice{'N', Made, true, false};
@@ -197,6 +202,10 @@ private slots:
             f.injectFaults().failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
         const bool registered = c.key == 'N' ? c.change != Made : c.change == Deleted;
         const bool fresh = c.change == 0 || c.change == MadeReadOnly;
+        if (c.change == NoCompanion)
+            QVERIFY(QFile::remove(f.services->companionFile));
+        for (auto &box : c.boxes)
+            box.prompt = box.prompt.arg(f.services->companionFile);
         QVERIFY(!registered || f.tmp.writeFile(Link, "L"));
         const QString host = f.tmp.host(Link);
         if (c.change > 0) {
@@ -214,9 +223,68 @@ private slots:
         QCOMPARE(f.tmp.exists(Link), c.linked);
         QVERIFY(isChecked(f, "mnuRun") == c.on && isChecked(f, "mnuUnrun") != c.on);
         QCOMPARE(f.desktop.boxes, c.boxes);
-        // The shortcut the window made starts Onboot.exe from the program folder.
+        // The shortcut the window made starts the companion it installed; Off takes both away.
         if (fresh && c.linked)
-            QVERIFY(f.tmp.readFile(Link).contains("C:\\Program Files\\Bootgallery\\Onboot.exe"));
+            QCOMPARE(shelllink::targetOf(f.tmp.readFile(Link)), Installed);
+        if (fresh || (c.key == 'N' && !c.linked))
+            QCOMPARE(f.tmp.exists("C:\\Program Files\\Bootgallery"), c.linked);
+        QVERIFY(!fresh || f.tmp.readFile(Installed) == (c.linked ? Companion : QByteArray()));
+    }
+
+    // At start-up a shortcut that cannot work (made by an older build: its program outside drive
+    // C, missing, or an installed companion out of date) is made anew without a word; a mend that
+    // fails is told; a missing shortcut stays missing.
+    void registrationMendedAtStart_data()
+    {
+        QTest::addColumn<QString>("target"); // of the shortcut found; empty: no shortcut
+        QTest::addColumn<QByteArray>("installed"); // the companion found installed
+        QTest::addColumn<bool>("fails"); // every write fails
+        QTest::newRow("program on Z:") << "Z:\\tmp\\build\\Onboot.exe" << QByteArray() << false;
+        QTest::newRow("program missing") << Installed << QByteArray() << false;
+        QTest::newRow("older companion") << Installed << QByteArray("MZ old") << false;
+        QTest::newRow("current") << Installed << Companion << false;
+        QTest::newRow("mend fails") << "Z:\\tmp\\build\\Onboot.exe" << QByteArray() << true;
+        QTest::newRow("no shortcut") << "" << QByteArray() << false;
+    }
+    void registrationMendedAtStart()
+    {
+        QFETCH(QString, target);
+        QFETCH(QByteArray, installed);
+        QFETCH(bool, fails);
+        WindowFixture f;
+        QVERIFY(target.isEmpty() || f.tmp.writeFile(Link, shelllink::build(target)));
+        QVERIFY(installed.isEmpty() || f.tmp.writeFile(Installed, installed));
+        if (fails)
+            f.injectFaults().failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
+        const QByteArray before = f.tmp.readFile(Link);
+        QCOMPARE(f.start(), -1);
+        const bool mended = !target.isEmpty() && !fails;
+        const Boxes told{{"無法更新「啟動」資料夾中的捷徑；原有的捷徑仍在，開機時仍會執行它。", mb::Critical, "開機啟動"}};
+        QCOMPARE(f.desktop.boxes, fails ? told : Boxes{});
+        QCOMPARE(shelllink::targetOf(f.tmp.readFile(Link)), mended ? std::optional(Installed)
+                                                            : shelllink::targetOf(before));
+        QCOMPARE(f.tmp.readFile(Installed), mended ? Companion : installed);
+        QVERIFY(isChecked(f, "mnuRun") == !target.isEmpty());
+    }
+
+    // A slot changed at boot whose folder lies on the drive mapping the host's root (Z:) is
+    // named in a warning when the change is switched on and at every close; the settings are
+    // saved all the same.
+    void folderOffWindowsIsTold()
+    {
+        WindowFixture f;
+        const QString folder = f.tmp.windows(f.tmp.baseDir()) + "\\";
+        QVERIFY(f.writeLogos(folder, {"a.bmp"}));
+        f.writeSettings("[SplashwheelSet]\nStart_Path=" + folder + "\nStart_Checked=True\nWait_Checked=True\n");
+        QCOMPARE(f.start(), -1);
+        const ScriptedDesktop::Box warning{"「" + folder + "」位於對應 Linux 根目錄的磁碟機上，Windows 自己開機時看不到這個資料夾，"
+                                           "開機畫面無法在開機時自動更換。", 48, "開機啟動"};
+        f.chooseMenu('S', 'Y');
+        QCOMPARE(f.desktop.boxes, Boxes{warning});
+        QVERIFY(isChecked(f, "mnuRun"));
+        QVERIFY(f.w().close());
+        QCOMPARE(f.desktop.boxes, (Boxes{warning, warning}));
+        QVERIFY(f.settingsBytes().contains("Start_Checked=True"));
     }
 
     // Each order chosen twice (the second time on the checked item), saved only at the close: by
