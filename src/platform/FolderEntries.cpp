@@ -44,18 +44,4 @@ EntryKind entryKind(int dirFd, const dirent *e, struct stat *st)
     return EntryKind::Other;
 }
 
-int openFolder(const QString &hostPath, DIR *&dir)
-{
-    const int fd = ::open(enc(hostPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? rt::PathNotFound : rt::fromErrno(errno);
-    dir = ::fdopendir(fd);
-    if (!dir) {
-        const int err = errno;
-        ::close(fd);
-        return rt::fromErrno(err);
-    }
-    return rt::Ok;
-}
-
 } // namespace bg::hostfs

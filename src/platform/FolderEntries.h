@@ -25,7 +25,5 @@ enum class EntryKind { File, Folder, Other };
 // st is given. FIFOs, sockets and devices are never opened nor stat'ed.
 EntryKind entryKind(int dirFd, const dirent *e, struct stat *st);
 
-// Opens a folder for reading its entries: 0 or a run-time error number.
-int openFolder(const QString &hostPath, DIR *&dir);
 
 } // namespace bg::hostfs

@@ -29,12 +29,4 @@ QString parentOf(const QString &hostPath);
 // The last component of a host path.
 QString baseName(const QString &hostPath);
 
-bool isDirectory(const QString &hostPath);
-
-// The error for a file path that names nothing: 53 when its folder exists, else 76.
-int missingFileError(const QString &hostPath);
-
-// Flushes a folder's entries to the disk, as far as the file system allows.
-void syncDirectory(const QString &dir);
-
 } // namespace bg::hostfs
