@@ -98,6 +98,13 @@ private:
 
 // Picks the logo of a folder by the method: the first or last by compareNames, or one at
 // random with every logo equally likely (a single pass: the i-th keeps the place with 1/i).
+//
+// compareNames is lstrcmpiA, the order of a sorted Windows list box. For Latin names made of
+// letters, digits, dots and underscores it is the order of the tool's list (letter case ignored,
+// digits one by one). The two part where lstrcmpiA's word sort ignores hyphens and apostrophes
+// ("a-c.bmp" after "ab.bmp", the tool's list puts it before), and for Chinese names: on a
+// Traditional Chinese Windows lstrcmpiA follows the system's code page 950 order (by strokes),
+// the tool's list the Unicode order of the characters (by radicals).
 class LogoChooser final : public FileVisitor
 {
 public:
