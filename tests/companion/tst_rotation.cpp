@@ -125,56 +125,19 @@ class TestRotation : public QObject
     Q_OBJECT
 
 private slots:
-    void methods_data()
-    {
-        QTest::addColumn<QByteArray>("method");
-        QTest::addColumn<QByteArrayList>("order"); // empty: random
-        QTest::newRow("Little") << QByteArray("Little") << QByteArrayList{"a.bmp", "B.bmp", "c.bmp"};
-        QTest::newRow("Big") << QByteArray("Big") << QByteArrayList{"c.bmp", "B.bmp", "a.bmp"};
-        QTest::newRow("big is random") << QByteArray("big") << QByteArrayList{};
-    }
-    void methods()
-    {
-        QFETCH(QByteArray, method);
-        QFETCH(QByteArrayList, order);
-        Machine m;
-        m.settings = {{"Start_Path", "C:\\Logos"}, {"Start_Checked", "True"}, {"Wait_Path", "C:\\Logos\\"},
-                      {"Wait_Checked", "true"}, {"PopUp", "0"}, {"Method", method}};
-        const QByteArrayList all{"B.bmp", "a.bmp", "c.bmp"};
-        m.put("C:\\Logos", {}, AttrDirectory), m.put("C:\\WINDOWS\\LOGOW.SYS", "old wait", AttrHidden);
-        for (int i = 0; i < 3; ++i)
-            m.put("C:\\Logos\\" + all[i], logo(char('1' + i)));
-        m.put("C:\\Logos\\0.bmp", logo('x', 24)), m.put("C:\\Logos\\1.txt", "x"); // not logos
-        QByteArrayList shown;
-        for (int run = 0; run < 5; ++run) {
-            Rotation rotation(m);
-            rotation.run();
-            QVERIFY(rotation.popUp());
-            const QByteArray name = rotation.report(0).name;
-            QCOMPARE(rotation.report(0).result, SlotResult::Changed);
-            QVERIFY(order.isEmpty() ? all.contains(name) && (run % 3 == 0 || !shown.contains(name))
-                                    : name == order[run % 3]);
-            QCOMPARE(m.data("C:\\LOGO.SYS"), logo(char('1' + all.indexOf(name))));
-            QCOMPARE(m.find("C:\\LOGO.SYS")->attrs, AttrHidden);
-            shown = run % 3 == 0 ? QByteArrayList{name} : shown << name;
-            QCOMPARE(m.names("C:\\Logos\\Showed\\").size(), shown.size());
-            QCOMPARE(m.names("C:\\Logos\\").size(), 6 - shown.size()); // "Showed" included
-            QCOMPARE(m.data("C:\\WINDOWS\\LOGOW.SYS"), QByteArray("old wait"));
-            QCOMPARE(rotation.report(1).result, SlotResult::Off);
-        }
-    }
-
     void popUpText()
     {
         Machine m;
-        m.settings = {{"Start_Path", big5(u"C:\\許功"_qs)}, {"Start_Checked", "True"}, {"Method", "Little"},
-                      {"Wait_Path", "C:\\Empty\\"}, {"Wait_Checked", "True"},
+        m.settings = {{"Start_Path", big5(u"C:\\許功"_qs)}, {"Start_Checked", "True"}, {"PopUp", "0"},
+                      {"Wait_Path", "C:\\Empty\\"}, {"Wait_Checked", "True"}, {"Method", "Little"},
                       {"Shutdown_Path", "C:\\Missing"}, {"Shutdown_Checked", "True"}};
         m.put(big5(u"C:\\許功"_qs), {}, AttrDirectory), m.put("C:\\Empty", {}, AttrDirectory);
-        m.put(big5(u"C:\\許功\\許功蓋.bmp"_qs), logo('k'));
+        m.put(big5(u"C:\\許功\\許功蓋.bmp"_qs), logo('k')), m.put(big5(u"C:\\許功\\0.bmp"_qs), logo('x', 24));
         Rotation rotation(m);
         rotation.run();
         QCOMPARE(m.data("C:\\LOGO.SYS"), logo('k'));
+        QCOMPARE(m.find("C:\\LOGO.SYS")->attrs, AttrHidden);
+        QVERIFY(rotation.popUp());
         QCOMPARE(m.data(big5(u"C:\\許功\\Showed\\許功蓋.bmp"_qs)), logo('k'));
         QCOMPARE(QByteArray(rotation.message()),
                  big5(u"下次開機的畫面為==>許功蓋.bmp\r\n等待關機畫面無法更換：資料夾中沒有可用的LOGO\r\n"
