@@ -134,8 +134,10 @@ private:
 
 extern "C" void WinMainCRTStartup()
 {
-    WindowsSystem system;
-    onboot::Rotation rotation(system);
+    // In the image, not on the stack: no frame of the program is larger than a page, so the
+    // stack grows page by page past its guard page without probes.
+    static WindowsSystem system;
+    static onboot::Rotation rotation(system);
     rotation.run();
     if (rotation.popUp()) {
         const char *text = rotation.message();

@@ -142,22 +142,24 @@ private:
     uint32_t m_logos = 0;
 };
 
-// Lists the files of "Showed" that pass the size test, in batches, for moving them back.
+// Lists the files of "Showed" that pass the size test, in batches after the first skip ones,
+// for moving them back.
 class UsedCollector final : public FileVisitor
 {
 public:
-    static constexpr int Capacity = 16;
+    static constexpr int Capacity = 8; // a frame stays under a page
+    explicit UsedCollector(int skip) : skip(skip) {}
     void file(const char *name, uint32_t size) override
     {
-        if (!hasLogoSize(size) || length(name) >= NameCapacity)
+        if (!hasLogoSize(size) || length(name) >= NameCapacity || ++seen <= skip)
             return;
-        ++seen;
         if (count < Capacity)
             copyText(names[count++], name, NameCapacity);
     }
     char names[Capacity][NameCapacity] = {};
     int count = 0;
     int seen = 0;
+    const int skip;
 };
 
 } // namespace
@@ -363,20 +365,19 @@ void Rotation::bringBackUsed(const char *folder)
 {
     Path &used = m_b, &from = m_c, &to = m_d;
     used.clear().append(folder).append(Showed).append("\\");
+    int stuck = 0; // files that stay: their names are taken in the folder, or a move failed
     for (int round = 0; round < 4096; ++round) {
-        UsedCollector files;
+        UsedCollector files(stuck);
         if (!m_system.listFiles(used.text(), files))
             return;
-        int moved = 0;
         for (int i = 0; i < files.count; ++i) {
             from.clear().append(used.text()).append(files.names[i]);
             to.clear().append(folder).append(files.names[i]);
-            if (!from.overflowed() && !to.overflowed()
-                && m_system.attributes(to.text()) == AttrMissing
-                && m_system.moveFile(from.text(), to.text()))
-                ++moved;
+            if (from.overflowed() || to.overflowed() || m_system.attributes(to.text()) != AttrMissing
+                || !m_system.moveFile(from.text(), to.text()))
+                ++stuck;
         }
-        if (moved == 0 || files.seen <= files.count)
+        if (files.seen <= files.skip + files.count)
             break;
     }
     used.truncate(used.length() - 1);
@@ -388,7 +389,7 @@ void Rotation::bringBackUsed(const char *folder)
 // "Showed"; the old system file is moved aside, not deleted, until the new one stands.
 SlotResult Rotation::apply(int slot, const char *folder, const char *name)
 {
-    Path &used = m_a, &logo = m_b, &copy = m_c, &staged = m_d, &aside = m_e;
+    Path &used = m_a, &logo = m_b, &copy = m_c, &staged = m_d, &aside = m_e, &target = m_f;
     used.clear().append(folder).append(Showed);
     copy.clear().append(used.text()).append("\\").append(name);
     logo.clear().append(folder).append(name);
@@ -396,8 +397,7 @@ SlotResult Rotation::apply(int slot, const char *folder, const char *name)
         return SlotResult::Failed;
     tempPath(staged, slot, 0);
     tempPath(aside, slot, 1);
-    Path target;
-    target.append(systemFolder(slot)).append(systemName(slot));
+    target.clear().append(systemFolder(slot)).append(systemName(slot));
 
     // 1. "Showed" exists; 2. the copy of the logo is in it.
     bool createdUsed = false;
@@ -459,7 +459,7 @@ SlotResult Rotation::apply(int slot, const char *folder, const char *name)
 
 const char *Rotation::message()
 {
-    Path text;
+    Path &text = m_a.clear();
     for (int slot = 0; slot < SlotCount; ++slot) {
         const SlotReport &report = m_reports[slot];
         if (report.result == SlotResult::Off)

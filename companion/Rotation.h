@@ -146,7 +146,7 @@ private:
     bool m_popUp = true;
     char m_method = 'R'; // 'L' Little, 'B' Big, anything else random
     SlotReport m_reports[SlotCount];
-    Path m_a, m_b, m_c, m_d, m_e;
+    Path m_a, m_b, m_c, m_d, m_e, m_f; // scratch paths, so that no frame is larger than a page
     char m_message[4 * PathCapacity] = {};
 };
 
