@@ -150,14 +150,16 @@ private slots:
     // the slot holds its old or its new logo again, and only this program's temporary files go.
     void noLogoLost()
     {
-        const QByteArrayList logos{"C:\\L\\a.bmp", "C:\\L\\Showed\\b.bmp", "C:\\W\\Showed\\d.bmp",
-                                   "C:\\W\\Showed\\e.bmp", "C:\\S\\f.bmp"};
+        QByteArrayList logos{"C:\\L\\a.bmp", "C:\\L\\Showed\\b.bmp", "C:\\S\\f.bmp"}; // more used ones than one batch
+        for (char c = 'g'; c <= 'q'; ++c)
+            logos << "C:\\W\\Showed\\" + QByteArray(1, c) + ".bmp";
         const QByteArrayList foreign{"C:\\WINDOWS\\.~bg0123456789abcdef.tmp", "C:\\.~bg12.tmp", "C:\\.~bg1b001.tmp"};
         const auto prepare = [&](Machine &m) {
             for (const char *f : {"C:\\L", "C:\\L\\Showed", "C:\\W", "C:\\W\\Showed", "C:\\S"})
                 m.put(f, {}, AttrDirectory);
             for (int i = 0; i < logos.size(); ++i)
-                m.put(logos[i], logo(char('a' + i)), i == 4 ? AttrReadOnly : AttrNormal);
+                m.put(logos[i], logo(char('a' + i)), i == 2 ? AttrReadOnly : AttrNormal);
+            m.put("C:\\W\\g.bmp", "g.bmp stays used: its name is taken");
             for (const QByteArray &f : foreign)
                 m.put(f, "keep");
             m.put("C:\\LOGO.SYS", "old start", AttrHidden), m.put("C:\\WINDOWS\\LOGOW.SYS", "old wait");
