@@ -1,6 +1,7 @@
+#include "ops/StartupRegistration.h"
 #include "platform/FileService.h"
 #include "platform/Prefix.h"
-#include "platform/ShellLink.h"
+#include "platform/ProgramFile.h"
 
 #include <QDir>
 #include <QProcess>
@@ -8,7 +9,8 @@
 #include <QTest>
 
 // Windows 98 boots under 64-bit Wine: the shell starts the 64-bit build of the companion from the
-// Startup folder, through a shortcut of the tool's own writer, and the checked slots change.
+// Startup folder, installed and registered by the tool's own registration, and the checked slots
+// change.
 class TestWineBoots : public QObject
 {
     Q_OBJECT
@@ -48,14 +50,14 @@ private slots:
         m_env.insert("WINEDLLOVERRIDES", "mscoree,mshtml="), m_env.remove("DISPLAY");
         QVERIFY(run("wine64", {"wineboot", "--init"}));
         QVERIFY(run("wine64", {"reg", "add", "HKCU\\Software\\Wine", "/v", "Version", "/d", "win98", "/f"}));
-        QFile exe(qEnvironmentVariable("BOOTGALLERY_COMPANION"));
-        QVERIFY(exe.open(QIODevice::ReadOnly) && write("Program Files/Bootgallery/Onboot.exe", exe.readAll()));
+        // Registered as the window's "on" does: the companion installed, the shortcut to it.
         bg::Prefix prefix(m_dir.filePath("prefix"));
         bg::HostFileService files(prefix);
-        const QString startup = prefix.startupFolder();
-        const qsizetype slash = startup.lastIndexOf('\\');
-        QCOMPARE(bg::createShellLink(files, startup.left(slash), startup.mid(slash + 1), "Splashwheel",
-                                     "C:\\Program Files\\Bootgallery\\Onboot.exe", QString()), 0);
+        const QByteArray companion = bg::readProgramFile(qEnvironmentVariable("BOOTGALLERY_COMPANION"));
+        QVERIFY(!companion.isEmpty());
+        QVERIFY(bg::StartupRegistration(files).create(prefix.startupFolder(), prefix.programsFolder(), companion).result
+                == bg::StartupRegistration::Result::Done);
+        QCOMPARE(read("Program Files/Bootgallery/Onboot.exe"), companion);
     }
 
     void boots_data()
