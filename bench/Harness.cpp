@@ -133,7 +133,7 @@ bool BenchPrefix::writeStartupSetting(const QString &windowsFolder)
 WindowRig::WindowRig(BenchPrefix &prefix)
     : m_pictures(96.0, 96.0),
       m_services{prefix.prefix(), prefix.files(), m_desktop, m_pictures,
-                 QStringLiteral("C:\\Program Files\\Bootgallery\\"), QString(), false}
+                 QStringLiteral("C:\\Program Files\\Bootgallery\\"), QString()}
 {
 }
 

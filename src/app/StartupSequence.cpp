@@ -12,10 +12,6 @@ namespace bg {
 StartDecision decideStart(Services &services)
 {
     StartDecision decision;
-    // A second start ends before it looks at anything.
-    if (services.previousInstance)
-        return decision;
-
     MainWindowState &state = decision.state;
     state.programFolder = services.programFolder;
     if (!state.programFolder.endsWith(QLatin1Char('\\')))

@@ -7,7 +7,7 @@ namespace bg {
 struct Services;
 
 // What a start comes to before any window shows: the main window with the facts it needs, or
-// the end of the program with an exit status (another copy runs; a command-line job is done).
+// the end of the program with an exit status (a command-line job is done).
 struct StartDecision
 {
     bool openWindow = false;
@@ -15,7 +15,8 @@ struct StartDecision
     MainWindowState state; // for the window: program and Windows folders, the slot folders
 };
 
-// Only one copy runs; the program's and the Windows folders are found; the slot folders are read
+// The program's and the Windows folders are found (a second copy never gets here: main() hands
+// its job to the first); the slot folders are read
 // from the settings file; a command line is one job (add a picture to the Startup slot's
 // folder, or preview a picture) after which the program ends.
 StartDecision decideStart(Services &services);

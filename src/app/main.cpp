@@ -67,7 +67,6 @@ int main(int argc, char *argv[])
                           pictures,
                           bg::programFolderOf(prefix, QCoreApplication::applicationDirPath()),
                           commandText(),
-                          false,
                           qEnvironmentVariableIsEmpty("BOOTGALLERY_COMPANION")
                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/Onboot.exe")
                               : qEnvironmentVariable("BOOTGALLERY_COMPANION")};

@@ -20,8 +20,6 @@ struct Services
     QString programFolder;
     // The argument text of the command line: the arguments joined by single blanks.
     QString commandText;
-    // The previous-instance flag: another copy of the tool is running.
-    bool previousInstance = false;
     // The Windows companion program on the host, installed into the Windows installation when
     // the change at boot is switched on: $BOOTGALLERY_COMPANION, else Onboot.exe beside the tool.
     QString companionFile = QString();

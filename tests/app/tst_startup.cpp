@@ -82,17 +82,6 @@ private slots:
         QCOMPARE(f.desktop.boxes.size(), 1);
     }
 
-    void previousInstanceEndsSilently()
-    {
-        WindowFixture f(QStringLiteral("/c C:\\a.bmp"));
-        f.writeSettings("[SplashwheelSet]\nStart_Path=C:\\Logos\\\n");
-        QVERIFY(f.writeLogo(QStringLiteral("C:\\a.bmp")) && f.tmp.makeFolder("C:\\Logos"));
-        f.services->previousInstance = true;
-        QCOMPARE(f.start(), 0);
-        QVERIFY(!f.window && f.desktop.boxes.isEmpty());
-        QVERIFY(!f.tmp.exists(QStringLiteral("C:\\Logos\\a.bmp"))); // the job was not done
-    }
-
     // The program's own lock: a second process on the same prefix without a job ends at once, with
     // status 0.
     void secondProcessEndsWithoutWindow()

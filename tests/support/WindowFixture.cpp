@@ -19,7 +19,7 @@
 namespace bg::test {
 
 WindowFixture::WindowFixture(const QString &commandText, const QString &programFolder)
-    : services(new Services{tmp.prefix(), tmp.files(), desktop, pictures, programFolder, commandText, false,
+    : services(new Services{tmp.prefix(), tmp.files(), desktop, pictures, programFolder, commandText,
                             tmp.baseDir() + QStringLiteral("/Onboot.exe")})
 {
     QFile companion(services->companionFile);
@@ -37,7 +37,7 @@ FaultInjectingFileService &WindowFixture::injectFaults()
 {
     faults = std::make_unique<FaultInjectingFileService>(tmp.files());
     services.reset(new Services{tmp.prefix(), *faults, desktop, pictures, services->programFolder, services->commandText,
-                                services->previousInstance, services->companionFile});
+                                services->companionFile});
     return *faults;
 }
 
