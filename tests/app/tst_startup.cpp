@@ -1,6 +1,5 @@
 // The start-up sequence: the settings read into the window's controls, the system logos, the
 // start-at-boot mark and a second copy of the program.
-#include "platform/DosAttributes.h"
 #include "support/PictureFactory.h"
 #include "support/WindowFixture.h"
 #include "ui/ImageBox.h"

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -122,35 +121,17 @@ private slots:
         QVERIFY(op != "read" || data.isEmpty());
     }
 
-    // Links to files count; FIFOs, dangling or looping links and names no Windows path
-    // can spell do not, and nothing opens the FIFO (each call below would hang if it did).
-    void listingSkipsWhatIsNotAFile()
+    // Folders and links to them count as subfolders, a dangling link does not; a FIFO is no file
+    // and is never opened. (Which entries a listing yields, the scan's test checks.)
+    void subFoldersAndFifos()
     {
         const QString dir = p->driveC() + "/Logos";
-        for (const char *name : {"one.bmp", "two.BMP", "ok.bmp", "Showed\\in.bmp"})
-            QVERIFY(p->writeFile("C:\\Logos\\" + QLatin1String(name), "3"));
-        QVERIFY(QFile::rename(dir + "/ok.bmp", dir + "/a:b.bmp"));
-        const std::pair<const char *, const char *> links[] = {
-            {"one.bmp", "link.bmp"}, {"gone.bmp", "dangling.bmp"}, {"loop2.bmp", "loop1.bmp"},
-            {"loop1.bmp", "loop2.bmp"}, {"Showed", "linked"}};
-        for (const auto &[target, name] : links)
-            QVERIFY(QFile::link(dir + '/' + target, dir + '/' + name));
+        QVERIFY(p->writeFile("C:\\Logos\\Showed\\in.bmp", "3"));
+        QVERIFY(QFile::link(dir + "/Showed", dir + "/linked") && QFile::link(dir + "/gone", dir + "/dangling"));
         QCOMPARE(::mkfifo(enc(dir + "/fifo.bmp").constData(), 0644), 0);
-
-        QElapsedTimer timer;
-        timer.start();
-        std::vector<FolderFile> files;
-        QCOMPARE(fs->listFiles("C:\\LOGOS", files), rt::Ok);
-        QStringList names;
-        for (const FolderFile &f : files)
-            names.append(f.name);
-        names.sort();
-        QCOMPARE(names, (QStringList{"link.bmp", "one.bmp", "two.BMP"}));
         QVERIFY(!fs->fileExists("C:\\Logos\\fifo.bmp"));
         QByteArray data;
         QCOMPARE(fs->readFile("C:\\Logos\\fifo.bmp", data, 1 << 20), rt::FileNotFound);
-        QVERIFY(timer.elapsed() < 5000);
-        // Folders and links to them count; the dangling link does not.
         int count = -1;
         QCOMPARE(fs->countSubFolders("C:\\Logos\\", count), rt::Ok);
         QCOMPARE(count, 2);

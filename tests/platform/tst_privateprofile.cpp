@@ -1,6 +1,5 @@
 #include "platform/PrivateProfile.h"
 #include "platform/RuntimeError.h"
-#include "support/FaultInjectingFileService.h"
 #include "support/TempPrefix.h"
 
 #include <QFileInfo>
@@ -235,16 +234,6 @@ private slots:
         QCOMPARE(get("PopUp"), B("True"));
     }
 
-    void failedWriteReported()
-    {
-        const B before("[SplashwheelSet]\r\nPopUp=False\r\n");
-        QVERIFY(machine->writeFile(Ini, before));
-        test::FaultInjectingFileService files(machine->files());
-        files.failEveryCallOf(QStringLiteral("writeFileAtomic"), rt::DiskFull);
-        QVERIFY(!PrivateProfile(files).writeString(Section, "PopUp", "True", Ini));
-        QCOMPARE(files.callsOf(QStringLiteral("writeFileAtomic")), 1);
-        QCOMPARE(machine->readFile(Ini), before);
-    }
 };
 
 QTEST_MAIN(TestPrivateProfile)

@@ -120,7 +120,6 @@ private slots:
         QTest::newRow("dragged onto Shutdown") << "old" << 2 << true << "";
         QTest::newRow("attributes refused") << "setAttr" << 0 << false << ""; // not hidden
         QTest::newRow("LOGO.SYS itself") << Targets[0] << 0 << false << Targets[0] + self;
-        QTest::newRow("logo.sys itself") << "C:\\logo.sys" << 0 << false << Targets[0] + self;
         QTest::newRow("LOGOW.SYS itself") << Targets[1] << 1 << true << "LOGOW.SYS" + self;
         QTest::newRow("no entry") << "none" << 1 << true << "請先在清單中點選要更換的LOGO!!";
         QTest::newRow("removed") << "removed" << 0 << false << missing;
