@@ -103,6 +103,12 @@ public:
     }
     uint32_t attributes(const char *path) override { return GetFileAttributesA(path); }
     bool createFolder(const char *path) override { return CreateDirectoryA(path, nullptr); }
+    bool createEmptyFile(const char *path) override
+    {
+        const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+    }
     bool copyFile(const char *from, const char *to, bool failIfExists) override
     {
         return CopyFileA(from, to, failIfExists);

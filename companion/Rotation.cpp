@@ -40,6 +40,7 @@ constexpr char FailedText[] =                                                 //
 constexpr char TitleDone[] = "\xa7\xf3\xb4\xab\xa6\xa8\xa5\x5c";   // 更換成功
 constexpr char TitleFailed[] = "\xa7\xf3\xb4\xab\xa5\xa2\xb1\xd1"; // 更換失敗
 constexpr char Showed[] = "Showed";
+constexpr char OriginalsFolder[] = "Bootgallery"; // the tool's folder inside the Windows folder
 constexpr char C[] = "C:\\";
 
 uint32_t length(const char *text)
@@ -384,6 +385,29 @@ void Rotation::bringBackUsed(const char *folder)
     m_system.removeFolder(used.text()); // refused while anything is left in it
 }
 
+// Windows' own logo of a slot is kept, the first time it is replaced, in the tool's folder
+// inside the Windows folder under its own name, or an empty "<name>.NONE" records that the slot
+// had none; the tool puts it back on request. Nothing is kept twice.
+bool Rotation::keepOriginal(int slot, const char *target)
+{
+    Path &kept = m_g, &none = m_h;
+    kept.clear().append(m_windows).append(OriginalsFolder);
+    if (m_system.attributes(kept.text()) == AttrMissing && !m_system.createFolder(kept.text()))
+        return false;
+    kept.append("\\").append(systemName(slot));
+    none.clear().append(kept.text()).truncate(kept.length() - 4).append(".NONE"); // for ".SYS"
+    if (kept.overflowed() || none.overflowed())
+        return false;
+    if (m_system.attributes(kept.text()) != AttrMissing || m_system.attributes(none.text()) != AttrMissing)
+        return true;
+    if (m_system.attributes(target) == AttrMissing)
+        return m_system.createEmptyFile(none.text());
+    if (!m_system.copyFile(target, kept.text(), true))
+        return false;
+    m_system.setAttributes(kept.text(), AttrNormal);
+    return true;
+}
+
 // The replacement, step by step. The logo is copied (never moved) until the new system file is
 // in place, so at every instant it is in its folder or in the system file, besides its copy in
 // "Showed"; the old system file is moved aside, not deleted, until the new one stands.
@@ -399,6 +423,9 @@ SlotResult Rotation::apply(int slot, const char *folder, const char *name)
     tempPath(aside, slot, 1);
     target.clear().append(systemFolder(slot)).append(systemName(slot));
 
+    // 0. Windows' own logo kept, before anything changes.
+    if (target.overflowed() || !keepOriginal(slot, target.text()))
+        return SlotResult::Failed;
     // 1. "Showed" exists; 2. the copy of the logo is in it.
     bool createdUsed = false;
     if (m_system.attributes(used.text()) == AttrMissing) {

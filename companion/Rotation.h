@@ -52,6 +52,7 @@ public:
     virtual uint32_t attributes(const char *path) = 0; // AttrMissing when nothing is there
 
     virtual bool createFolder(const char *path) = 0;
+    virtual bool createEmptyFile(const char *path) = 0; // fails when something is there
     virtual bool copyFile(const char *from, const char *to, bool failIfExists) = 0;
     virtual bool moveFile(const char *from, const char *to) = 0; // fails on an existing target
     virtual bool deleteFile(const char *path) = 0;
@@ -136,6 +137,7 @@ private:
     bool choose(const char *folder, char *name);
     void bringBackUsed(const char *folder);
     SlotResult apply(int slot, const char *folder, const char *name);
+    bool keepOriginal(int slot, const char *target);
     void tempPath(Path &path, int slot, int role);
 
     System &m_system;
@@ -146,7 +148,7 @@ private:
     bool m_popUp = true;
     char m_method = 'R'; // 'L' Little, 'B' Big, anything else random
     SlotReport m_reports[SlotCount];
-    Path m_a, m_b, m_c, m_d, m_e, m_f; // scratch paths, so that no frame is larger than a page
+    Path m_a, m_b, m_c, m_d, m_e, m_f, m_g, m_h; // scratch paths, so that no frame is larger than a page
     char m_message[4 * PathCapacity] = {};
 };
 

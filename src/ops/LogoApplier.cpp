@@ -1,5 +1,6 @@
 #include "ops/LogoApplier.h"
 
+#include "ops/OriginalLogos.h"
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
 #include "platform/RuntimeError.h"
@@ -7,8 +8,9 @@
 namespace bg {
 
 ApplyOutcome LogoApplier::apply(const QString &source, const QString &folder, const QString &name,
-                                const QString &targetPath)
+                                LogoSlot slot, const QString &windowsFolder)
 {
+    const QString targetPath = systemFilePath(slot, windowsFolder);
     if (name.isEmpty())
         return {ApplyResult::NoEntry};
     const FileOperation operation(m_files);
@@ -22,6 +24,8 @@ ApplyOutcome LogoApplier::apply(const QString &source, const QString &folder, co
     const QString used = usedFolder(folder);
     if (m_files.isLink(used))
         return {ApplyResult::UsedFolderIsLink};
+    if (const int error = OriginalLogos(m_files, windowsFolder).keep(slot))
+        return {ApplyResult::OriginalNotKept, error};
     const QString copy = used + QLatin1Char('\\') + name;
     bool createdUsed = false;
     if (!m_files.folderExists(used))

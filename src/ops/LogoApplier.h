@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/LogoSlot.h"
+
 #include <QString>
 
 namespace bg {
@@ -14,6 +16,7 @@ enum class ApplyResult {
     SameFile,      // the chosen logo is the slot's system file itself
     SourceMissing, // the chosen logo is not a file of the shown folder (any more)
     UsedFolderIsLink, // the used-logo folder is a link to elsewhere: nothing is written there
+    OriginalNotKept, // Windows' own logo could not be kept before its first replacement
     CopyFailed,    // no copy could be kept in the used-logo folder
     ReplaceFailed, // the system file could not be replaced
 };
@@ -28,6 +31,7 @@ struct ApplyOutcome
 
 // Applies a logo of a slot folder to a slot's system file, through the file service:
 //
+//   0. the first time a slot's system file is replaced, it is kept as the original;
 //   1. the used-logo folder (folder + "Showed") is created when missing;
 //   2. the logo is copied into it under its list name, replacing a copy of that name;
 //   3. the logo file is marked hidden and nothing else;
@@ -44,9 +48,10 @@ public:
     explicit LogoApplier(FileService &files) : m_files(files) {}
 
     // source: the chosen logo's path (the list's selected path); folder: the shown slot folder,
-    // ending in a backslash; name: the chosen entry's text; targetPath: the system file.
+    // ending in a backslash; name: the chosen entry's text; the slot's system file lies in
+    // windowsFolder (ending in a backslash), LOGO.SYS on drive C.
     ApplyOutcome apply(const QString &source, const QString &folder, const QString &name,
-                       const QString &targetPath);
+                       LogoSlot slot, const QString &windowsFolder);
 
     static QString usedFolder(const QString &folder) { return folder + QStringLiteral("Showed"); }
 

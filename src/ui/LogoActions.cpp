@@ -5,6 +5,7 @@
 #include "ui/FolderChooser.h"
 #include "ops/LogoRestorer.h"
 #include "ops/LogoApplier.h"
+#include "ops/OriginalLogos.h"
 #include "ops/RenameRules.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
@@ -45,10 +46,9 @@ void LogoActions::applyChosenLogoToShownSlot()
 void LogoActions::applyChosenLogo(LogoSlot slot)
 {
     const QString name = m_ui.logoList->currentText();
-    const QString target = systemFilePath(slot, m_state.windowsFolder);
     const ApplyOutcome outcome = LogoApplier(m_services.files)
                                      .apply(m_state.selectedLogoPath, m_state.currentFolder(),
-                                            name, target);
+                                            name, slot, m_state.windowsFolder);
     if (outcome.result != ApplyResult::Applied) {
         messages::tellApply(m_services.desktop, outcome, slot, name);
         return;
@@ -60,15 +60,29 @@ void LogoActions::applyChosenLogo(LogoSlot slot)
     m_browser.refreshListStatus();
     m_browser.updateRestoreButton();
 
-    // The slot preview shows the new system file; one that does not load shows nothing rather
-    // than the logo it replaced.
-    const auto host = m_services.files.hostPath(target);
+    showSystemLogo(slot);
+    messages::tellApply(m_services.desktop, outcome, slot, name);
+}
+
+void LogoActions::showSystemLogo(LogoSlot slot)
+{
+    // The slot preview shows the system file as it is now; one that does not load (or none)
+    // shows nothing rather than the logo it replaced.
+    const auto host = m_services.files.hostPath(systemFilePath(slot, m_state.windowsFolder));
     const QImage picture = host ? m_services.pictures.load(*host) : QImage();
     if (picture.isNull())
         m_ui.slotPreview(slot)->clearPicture();
     else
         m_ui.slotPreview(slot)->setPicture(picture);
-    messages::tellApply(m_services.desktop, outcome, slot, name);
+}
+
+void LogoActions::restoreOriginalLogo(LogoSlot slot)
+{
+    const OriginalLogos::RestoreOutcome outcome =
+        OriginalLogos(m_services.files, m_state.windowsFolder).restore(slot);
+    if (outcome.result == OriginalLogos::Restore::Restored)
+        showSystemLogo(slot);
+    messages::tellRestoreOriginal(m_services.desktop, outcome, slot);
 }
 
 void LogoActions::deleteChosenLogo()

@@ -45,9 +45,12 @@ public slots:
     void cancelRename();
     void addDroppedFiles(const QMimeData *data);
     void restoreUsedLogos();
+    // Puts Windows' own logo of the slot back (the one kept at its first replacement).
+    void restoreOriginalLogo(LogoSlot slot);
     void chooseFolder();
 
 private:
+    void showSystemLogo(LogoSlot slot);
     void renameFile(const QString &oldName, const QString &newName);
     void addFiles(const std::vector<DroppedFile> &files);
     void addQueuedDrops();

@@ -64,6 +64,13 @@ void tellApply(Desktop &desktop, const ApplyOutcome &outcome, LogoSlot slot,
         desktop.messageBox(info.applyPhrase + QStringLiteral("的畫面為==>") + entryName,
                            mb::Information, QStringLiteral("更換成功"));
         return;
+    case ApplyResult::OriginalNotKept:
+        critical(desktop,
+                 QStringLiteral("無法保留 ") + info.targetName +
+                     QStringLiteral(" 的原始畫面，所以沒有更換，原本的畫面沒有改變。") +
+                     limitReason(outcome.error),
+                 failed);
+        return;
     case ApplyResult::UsedFolderIsLink:
         critical(desktop,
                  UsedFolderIsLinkText + QStringLiteral("\n原本的畫面沒有改變。"), failed);
@@ -156,6 +163,30 @@ void tellDrop(Desktop &desktop, const DropOutcome &outcome)
 {
     if (outcome.error != rt::Ok)
         addFailed(desktop, outcome.error);
+}
+
+void tellRestoreOriginal(Desktop &desktop, const OriginalLogos::RestoreOutcome &outcome,
+                         LogoSlot slot)
+{
+    const QString title = QStringLiteral("還原原始畫面");
+    const QString target = slotInfo(slot).targetName;
+    switch (outcome.result) {
+    case OriginalLogos::Restore::Restored:
+        desktop.messageBox(QStringLiteral("已還原 ") + target + QStringLiteral(" 的原始畫面。"),
+                           mb::Information, title);
+        return;
+    case OriginalLogos::Restore::NothingKept:
+        desktop.messageBox(QStringLiteral("沒有保留 ") + target +
+                               QStringLiteral(" 的原始畫面。"),
+                           mb::Information, title);
+        return;
+    case OriginalLogos::Restore::Failed:
+        critical(desktop,
+                 QStringLiteral("無法還原 ") + target +
+                     QStringLiteral(" 的原始畫面，目前的畫面沒有改變。") + limitReason(outcome.error),
+                 title);
+        return;
+    }
 }
 
 void usedFolderIsLink(Desktop &desktop)

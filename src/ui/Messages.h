@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LogoSlot.h"
+#include "ops/OriginalLogos.h"
 
 #include <QString>
 
@@ -30,6 +31,10 @@ void tellApply(Desktop &desktop, const ApplyOutcome &outcome, LogoSlot slot,
 
 // The used-logo folder is a link to a folder elsewhere: nothing is written into or moved out of it.
 void usedFolderIsLink(Desktop &desktop);
+
+// Whether Windows' own logo of the slot came back, was never kept, or could not come back.
+void tellRestoreOriginal(Desktop &desktop, const OriginalLogos::RestoreOutcome &outcome,
+                         LogoSlot slot);
 
 // --- Deleting a logo ---
 // True when the user answers Yes.

@@ -87,6 +87,10 @@ public:
     {
         return step() && !find(p) && is(parent(p), true) && (put(p, {}, AttrDirectory), true);
     }
+    bool createEmptyFile(const char *p) override
+    {
+        return step() && !find(p) && is(parent(p), true) && (put(p, {}), true);
+    }
     bool copyFile(const char *from, const char *to, bool failIfExists) override
     {
         const Node *d = find(to);
@@ -188,6 +192,12 @@ private slots:
         prepare(clean);
         run(clean, "True");
         const int steps = clean.calls;
+        // Windows' own logos are kept at their first replacement: as they were, or "there was none".
+        QVERIFY(clean.data("C:\\WINDOWS\\Bootgallery\\LOGO.SYS") == "old start"
+                && clean.find("C:\\WINDOWS\\Bootgallery\\LOGO.SYS")->attrs == AttrNormal);
+        QVERIFY(clean.data("C:\\WINDOWS\\Bootgallery\\LOGOW.SYS") == "old wait" && clean.is("C:\\WINDOWS\\Bootgallery\\LOGOS.NONE", false));
+        run(clean, "True");
+        QCOMPARE(clean.data("C:\\WINDOWS\\Bootgallery\\LOGO.SYS"), QByteArray("old start"));
         QVERIFY(steps >= 20);
         for (const bool cut : {false, true}) {
             for (int n = 1; n <= steps; ++n) {

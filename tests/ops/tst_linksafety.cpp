@@ -121,10 +121,10 @@ private slots:
         for (const QString &name : QStringList{"a.bmp", "l1.bmp", "l2.bmp", "sub"})
             for (int slot = 0; slot < 3; ++slot)
                 operations.push_back([=](FileService &files, Machine &) {
-                    LogoApplier(files).apply(Logos + name, Logos, name, SystemFiles[slot]);
+                    LogoApplier(files).apply(Logos + name, Logos, name, LogoSlot(slot), "C:\\WINDOWS\\");
                 });
         operations.push_back([](FileService &files, Machine &) {
-            LogoApplier(files).apply(Other + "b.bmp", Other, "b.bmp", SystemFiles[0]);
+            LogoApplier(files).apply(Other + "b.bmp", Other, "b.bmp", LogoSlot::Startup, "C:\\WINDOWS\\");
         });
         for (const QString &folder : {Logos, Other})
             operations.push_back([=](FileService &files, Machine &) { LogoRestorer(files).restore(folder); });

@@ -142,6 +142,8 @@ private slots:
         QVERIFY(how == "replaced" || f->tmp.setReadOnly(Folder + "b.bmp", true));
         QVERIFY(how == "fresh" || f->writeLogo(self ? how : Targets[slot], 5));
         QVERIFY(how != "replaced" || f->tmp.writeFile(Used + "b.bmp", "old"));
+        for (const char *original : {"LOGO", "LOGOW", "LOGOS"}) // Windows' own logos are kept already
+            QVERIFY(f->tmp.writeFile(QStringLiteral("C:\\WINDOWS\\Bootgallery\\%1.NONE").arg(original), ""));
         const QByteArray logo = f->tmp.readFile(Folder + "b.bmp");
         const QByteArray old = f->tmp.readFile(Targets[slot]);
         start();

@@ -138,7 +138,7 @@ int setup(const QString &root)
                 continue;
             const FolderFile &pick = logos[random.bounded(quint32(logos.size()))];
             const auto slot = LogoSlot(random.bounded(SlotCount));
-            LogoApplier(files).apply(pick.path, Folder, pick.name, systemFilePath(slot, Windows));
+            LogoApplier(files).apply(pick.path, Folder, pick.name, slot, Windows);
         } else if (choice < 8) {
             LogoRestorer(files).restore(Folder);
         } else if (choice == 8) {
