@@ -4,6 +4,13 @@ namespace bg {
 
 namespace {
 
+OptionsDecision refused(const QString &what)
+{
+    return {false, 2, QString(),
+            QStringLiteral("bootgallery：%1\n請執行「bootgallery --help」查看用法。\n").arg(what),
+            QString()};
+}
+
 QString usage()
 {
     return QStringLiteral(
@@ -13,6 +20,9 @@ QString usage()
         "  bootgallery              開啟主視窗\n"
         "  bootgallery /c <圖片>    將圖片加入開機畫面資料夾\n"
         "  bootgallery <圖片>       以實際大小預覽圖片，按一下即關閉\n"
+        "  bootgallery --boot-preview <圖片>\n"
+        "                           以開機時的樣子預覽圖片（640 × 480，含調色盤動畫），\n"
+        "                           按一下或 Esc 即關閉\n"
         "  bootgallery --help       顯示這段說明（-h、/? 亦同）\n"
         "  bootgallery --version    顯示版本\n"
         "\n"
@@ -31,25 +41,34 @@ OptionsDecision decideOptions(const QStringList &arguments)
                                        QStringLiteral("/?")};
     bool help = false;
     bool version = false;
-    for (const QString &argument : arguments) {
-        if (helpNames.contains(argument)) {
+    QString bootPreview;
+    int plainArguments = 0;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--boot-preview")) {
+            if (!bootPreview.isEmpty() || i + 1 == arguments.size() ||
+                arguments[i + 1].startsWith(QLatin1String("--")) || arguments[i + 1].isEmpty())
+                return refused(QStringLiteral("選項「--boot-preview」需要一個圖片檔案"));
+            bootPreview = arguments[++i];
+        } else if (helpNames.contains(argument)) {
             help = true;
         } else if (argument == QLatin1String("--version")) {
             version = true;
         } else if (argument.startsWith(QLatin1String("--"))) {
-            return {false, 2, QString(),
-                    QStringLiteral("bootgallery：不明的選項「%1」\n"
-                                   "請執行「bootgallery --help」查看用法。\n")
-                        .arg(argument)};
+            return refused(QStringLiteral("不明的選項「%1」").arg(argument));
+        } else {
+            ++plainArguments;
         }
     }
     if (help)
-        return {false, 0, usage(), QString()};
+        return {false, 0, usage(), QString(), QString()};
     if (version)
         return {false, 0, QStringLiteral("Bootgallery ") + QString::fromUtf16(ToolVersion) +
                               QLatin1Char('\n'),
-                QString()};
-    return {};
+                QString(), QString()};
+    if (!bootPreview.isEmpty() && plainArguments > 0)
+        return refused(QStringLiteral("選項「--boot-preview」只接受一個圖片檔案"));
+    return {true, 0, QString(), QString(), bootPreview};
 }
 
 } // namespace bg

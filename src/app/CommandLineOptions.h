@@ -17,10 +17,12 @@ struct OptionsDecision
     int exitCode = 0;    // when !run: 0 for --help and --version, 2 for an unknown option
     QString output;      // when !run: the text for standard output (UTF-8)
     QString errorOutput; // when !run: the text for standard error (UTF-8)
+    QString bootPreview; // when run: "--boot-preview PICTURE" asks to show this picture as the
+                         // boot screen will (the picture as typed), and nothing else
 };
 
-// arguments: the command line without the program's name. An unknown option wins over the
-// others, --help over --version.
+// arguments: the command line without the program's name. An unknown option, or a
+// --boot-preview without its one picture, wins over the others, --help over --version.
 OptionsDecision decideOptions(const QStringList &arguments);
 
 } // namespace bg

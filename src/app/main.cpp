@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/CommandLineOptions.h"
 #include "app/StartupSequence.h"
+#include "core/LogoTests.h"
 #include "platform/FileService.h"
 #include "platform/JobChannel.h"
 #include "platform/PictureLoader.h"
@@ -9,6 +10,7 @@
 #include "platform/QtTranslations.h"
 #include "platform/Services.h"
 #include "platform/SingleInstance.h"
+#include "ui/CommandLineModes.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -23,7 +25,8 @@ int main(int argc, char *argv[])
     QStringList rawArguments;
     for (int i = 1; i < argc; ++i)
         rawArguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const bg::OptionsDecision options = bg::decideOptions(rawArguments); !options.run) {
+    const bg::OptionsDecision options = bg::decideOptions(rawArguments);
+    if (!options.run) {
         std::fputs(options.output.toUtf8().constData(), stdout);
         std::fputs(options.errorOutput.toUtf8().constData(), stderr);
         return options.exitCode;
@@ -36,6 +39,19 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("bootgallery"));
 
     bg::Prefix prefix(bg::Prefix::defaultRoot());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const bg::PictureLoader pictures(screen ? screen->logicalDotsPerInchX() : 96.0,
+                                     screen ? screen->logicalDotsPerInchY() : 96.0);
+    if (!options.bootPreview.isEmpty()) {
+        // Only shows a picture: no other copy of the tool is asked, none is kept from starting.
+        prefix.ensureCreated();
+        bg::HostFileService files(prefix);
+        bg::QtDesktop desktop(prefix);
+        const bg::LogoTester tester(files, pictures);
+        return bg::cmdline::bootPreview(
+            files, desktop, tester, pictures,
+            bg::commandText(prefix, {options.bootPreview}, QDir::currentPath()), nullptr);
+    }
     // The lock is keyed by the prefix, so two prefixes are two machines.
     const QString lockName =
         QStringLiteral("bootgallery-") + QString::number(qHash(prefix.root()), 16);
@@ -57,10 +73,6 @@ int main(int argc, char *argv[])
     prefix.ensureCreated();
     bg::HostFileService files(prefix);
     bg::QtDesktop desktop(prefix);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const bg::PictureLoader pictures(screen ? screen->logicalDotsPerInchX() : 96.0,
-                                     screen ? screen->logicalDotsPerInchY() : 96.0);
-
     bg::Services services{prefix,
                           files,
                           desktop,

@@ -5,6 +5,8 @@
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
+#include "core/BootScreen.h"
+#include "ui/FrmBootPreview.h"
 #include "ui/FrmLogoPreview.h"
 #include "ui/Messages.h"
 
@@ -73,6 +75,20 @@ int preview(FileService &files, Desktop &desktop, const LogoTester &tester,
         return ExitRefused;
     }
     FrmLogoPreview::showModal(picture, commandText, owner);
+    return ExitDone;
+}
+
+int bootPreview(FileService &files, Desktop &desktop, const LogoTester &tester,
+                const PictureLoader &pictures, const QString &picturePath, QWidget *owner)
+{
+    const BootScreen screen = tester.IsLogoFile(picturePath)
+                                  ? BootScreen::load(files, pictures, picturePath)
+                                  : BootScreen();
+    if (screen.isNull()) {
+        messages::notALogoToPreview(desktop, ExtractFileName(picturePath));
+        return ExitRefused;
+    }
+    FrmBootPreview::showModal(screen, owner);
     return ExitDone;
 }
 

@@ -34,6 +34,11 @@ int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
 int preview(FileService &files, Desktop &desktop, const LogoTester &tester,
             const PictureLoader &pictures, const QString &commandText, QWidget *owner);
 
+// Shows the picture a Windows path names as the boot screen will (the boot preview), modally,
+// until it is closed; or tells why it is not a logo.
+int bootPreview(FileService &files, Desktop &desktop, const LogoTester &tester,
+                const PictureLoader &pictures, const QString &picturePath, QWidget *owner);
+
 // The job the text asks for: the add mode or the preview.
 int run(FileService &files, Desktop &desktop, const LogoTester &tester,
         const PictureLoader &pictures, const QString &commandText,

@@ -60,7 +60,7 @@ void ImageBox::paintEvent(QPaintEvent *)
 
 void ImageBox::mousePressEvent(QMouseEvent *event)
 {
-    emit mousePressed(event->button(), event->buttons());
+    emit mousePressed(event->button(), event->buttons(), event->globalPosition().toPoint());
     if (m_autoDrag && event->button() == Qt::LeftButton && hasPicture()) {
         auto *drag = new QDrag(this);
         drag->setMimeData(dragData());

@@ -42,7 +42,8 @@ public:
     void setAcceptsLogoDrops(bool on);
 
 signals:
-    void mousePressed(Qt::MouseButton button, Qt::MouseButtons buttons);
+    // globalPosition: where on the screen the press was.
+    void mousePressed(Qt::MouseButton button, Qt::MouseButtons buttons, QPoint globalPosition);
     void mouseMoved();
     void logoDropped();
 

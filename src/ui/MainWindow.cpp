@@ -4,7 +4,9 @@
 #include "platform/Desktop.h"
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
+#include "core/BootScreen.h"
 #include "ui/Fonts.h"
+#include "ui/FrmBootPreview.h"
 #include "ui/FrmAbout.h"
 #include "ui/FrmLogoPreview.h"
 #include "ui/HandedJobs.h"
@@ -77,6 +79,8 @@ void MainWindow::connectControls()
     connect(m_ui.closeAction, &QAction::triggered, this, &QWidget::close);
     connect(m_ui.renameAction, &QAction::triggered, m_actions, &LogoActions::startRename);
     connect(m_ui.deleteAction, &QAction::triggered, m_actions, &LogoActions::deleteChosenLogo);
+    connect(m_ui.bootPreviewAction, &QAction::triggered, this,
+            [this] { showBootPreview(m_state.selectedLogoPath); });
     connect(m_ui.startAtBootOnAction, &QAction::triggered, m_settings,
             &WindowSettings::switchStartAtBootOn);
     connect(m_ui.startAtBootOffAction, &QAction::triggered, m_settings,
@@ -103,9 +107,11 @@ void MainWindow::connectControls()
         connect(m_ui.slotPreview(slot), &ImageBox::logoDropped, m_actions,
                 [this, slot] { m_actions->applyChosenLogo(slot); });
         connect(m_ui.slotPreview(slot), &ImageBox::mousePressed, this,
-                [this, slot](Qt::MouseButton button, Qt::MouseButtons buttons) {
+                [this, slot](Qt::MouseButton button, Qt::MouseButtons buttons, QPoint at) {
                     if (button == Qt::LeftButton && buttons == Qt::LeftButton)
                         showSlotLogoFullSize(slot);
+                    else if (button == Qt::RightButton && buttons == Qt::RightButton)
+                        slotMenu(slot)->popup(at);
                 });
         m_ui.slotCheck(slot)->installEventFilter(this);
     }
@@ -164,6 +170,34 @@ void MainWindow::showSlotLogoFullSize(LogoSlot slot)
     const ImageBox *preview = m_ui.slotPreview(slot);
     if (preview->hasPicture())
         FrmLogoPreview::showModal(preview->picture(), m_services.commandText, this);
+}
+
+QMenu *MainWindow::slotMenu(LogoSlot slot)
+{
+    if (!m_slotMenu) {
+        m_slotMenu = new QMenu(this);
+        m_slotMenu->setObjectName(QStringLiteral("mnuSlot"));
+    }
+    m_slotMenu->clear();
+    const auto item = [this](const char *name, const QString &caption, bool enabled, auto run) {
+        QAction *action = m_slotMenu->addAction(caption, this, run);
+        action->setObjectName(QLatin1String(name));
+        action->setEnabled(enabled);
+    };
+    const QString systemFile = systemFilePath(slot, m_state.windowsFolder);
+    item("mnuSlotBootPreview", QStringLiteral("開機預覽(&B)"), m_ui.slotPreview(slot)->hasPicture(),
+         [this, systemFile] { showBootPreview(systemFile); });
+    return m_slotMenu;
+}
+
+void MainWindow::showBootPreview(const QString &path)
+{
+    const BootScreen screen = BootScreen::load(m_services.files, m_services.pictures, path);
+    if (screen.isNull()) {
+        messages::notALogoToPreview(m_services.desktop, ExtractFileName(path));
+        return;
+    }
+    FrmBootPreview::showModal(screen, this);
 }
 
 void MainWindow::openReadme()

@@ -6,6 +6,8 @@
 #include "ui/MainWindowUi.h"
 
 #include <QMainWindow>
+
+class QMenu;
 #include <memory>
 
 namespace bg {
@@ -56,6 +58,8 @@ protected:
 private slots:
     void showEntryMenu(Qt::MouseButton button, QPoint position);
     void showSlotLogoFullSize(LogoSlot slot);
+    // The boot preview of the file a Windows path names; a file it cannot show is told.
+    void showBootPreview(const QString &path);
     void openReadme();
     void openDownloadSite(int site);
     void showAbout();
@@ -64,6 +68,8 @@ private slots:
 private:
     void connectControls();
     void updateCheckTooltip(LogoSlot slot);
+    // The right-click menu of a slot preview, made for that slot each time it opens.
+    QMenu *slotMenu(LogoSlot slot);
 
     Services &m_services;
     MainWindowState m_state;
@@ -74,6 +80,7 @@ private:
     LogoActions *m_actions = nullptr;
     WindowSettings *m_settings = nullptr;
     HandedJobs *m_handedJobs = nullptr;
+    QMenu *m_slotMenu = nullptr;
     bool m_closed = false;
 };
 

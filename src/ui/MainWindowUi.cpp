@@ -196,6 +196,7 @@ void MainWindowUi::setupMenus(QMainWindow *window)
     editMenu = menu(bar->addMenu(QStringLiteral("編輯(&E)")), "mnuEdit");
     renameAction = item(editMenu, "mnuRename", QStringLiteral("重新命名(&M)"), Qt::Key_F2);
     deleteAction = item(editMenu, "mnuDelete", QStringLiteral("刪除(&D)"));
+    bootPreviewAction = item(editMenu, "mnuBootPreview", QStringLiteral("開機預覽(&B)"));
 
     startAtBootMenu = menu(bar->addMenu(QStringLiteral("開機啟動(&S)")), "mnuStartup");
     startAtBootOnAction = item(startAtBootMenu, "mnuRun", QStringLiteral("開啟(&Y)"));

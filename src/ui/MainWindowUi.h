@@ -51,6 +51,7 @@ struct MainWindowUi
     QMenu *editMenu = nullptr; // also the list's right-click menu
     QAction *renameAction = nullptr;
     QAction *deleteAction = nullptr;
+    QAction *bootPreviewAction = nullptr;
     QMenu *startAtBootMenu = nullptr;
     QAction *startAtBootOnAction = nullptr;
     QAction *startAtBootOffAction = nullptr;

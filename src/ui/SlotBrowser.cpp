@@ -119,6 +119,7 @@ void SlotBrowser::beginScan(const QString &folder)
     m_ui.editMenu->menuAction()->setEnabled(false);
     m_ui.renameAction->setEnabled(false);
     m_ui.deleteAction->setEnabled(false);
+    m_ui.bootPreviewAction->setEnabled(false);
     m_scan->start(folder);
 }
 
@@ -165,6 +166,7 @@ void SlotBrowser::refreshListStatus()
     m_ui.editMenu->menuAction()->setEnabled(editable);
     m_ui.renameAction->setEnabled(editable);
     m_ui.deleteAction->setEnabled(editable);
+    m_ui.bootPreviewAction->setEnabled(editable);
     if (count > 0) {
         list->selectRow(0);
         list->setToolTip(listTooltip(slotInfo(m_state.currentSlot).listPhrase, count));

@@ -1,16 +1,20 @@
-// A start with arguments: the argument text, the add mode and the preview mode.
+// A start with arguments: the argument text, the add mode, the preview mode and the boot preview.
 #include "app/CommandLine.h"
 #include "app/CommandLineOptions.h"
+#include "core/LogoTests.h"
 #include "platform/JobChannel.h"
 #include "platform/RuntimeError.h"
 #include "support/PictureFactory.h"
 #include "support/PreviewWatcher.h"
 #include "support/WindowFixture.h"
+#include "ui/CommandLineModes.h"
+#include "ui/FrmBootPreview.h"
 
 #include <QDir>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include <future>
 
@@ -153,6 +157,32 @@ private slots:
         QCOMPARE(d.output == "Bootgallery 4.0\n", answer == "version");
         QCOMPARE(d.errorOutput.contains("不明的選項「" + answer + "」") && d.errorOutput.contains("--help"), answer.startsWith("--"));
         QVERIFY(d.output.isEmpty() || d.errorOutput.isEmpty());
+    }
+
+    // --boot-preview takes exactly one picture, which is no option.
+    void bootPreviewOption()
+    {
+        QCOMPARE(decideOptions({"--boot-preview", "a b.bmp"}).bootPreview, QString("a b.bmp"));
+        for (const QStringList &wrong : {QStringList{"--boot-preview"}, {"--boot-preview", "--x"}, {"/c", "--boot-preview", "a.bmp"}})
+            QVERIFY(decideOptions(wrong).exitCode == 2 && decideOptions(wrong).errorOutput.contains("--boot-preview"));
+    }
+
+    // The boot preview of a logo ends with status 0 once closed; a picture that is no logo is told (1).
+    void bootPreviewMode()
+    {
+        WindowFixture f;
+        QVERIFY(f.writeLogo("C:\\A\\a.bmp") && f.tmp.writeFile("C:\\A\\b.bmp", pictures::bmp(QSize(100, 100))));
+        const LogoTester tester(f.tmp.files(), f.pictures);
+        QTimer escape;
+        QObject::connect(&escape, &QTimer::timeout, [&escape] {
+            if (FrmBootPreview *p = FrmBootPreview::current(); p && p->isVisible())
+                escape.stop(), QTest::keyClick(p, Qt::Key_Escape);
+        });
+        escape.start(5);
+        for (const char *name : {"a.bmp", "b.bmp"})
+            QCOMPARE(cmdline::bootPreview(f.tmp.files(), f.desktop, tester, f.pictures, QString("C:\\A\\") + name, nullptr), name[0] - 'a');
+        QVERIFY(!escape.isActive());
+        QCOMPARE(f.desktop.boxes, Boxes{box(16, "預覽錯誤", "'b.bmp' 不是一個 LOGO，所以無法預覽。")});
     }
 
     // The usage needs no display: it is given before the window system is asked for.

@@ -1,3 +1,4 @@
+#include "core/BootScreen.h"
 #include "core/LogoTests.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
@@ -5,6 +6,7 @@
 #include "support/TempPrefix.h"
 
 #include <QTest>
+#include <QtEndian>
 
 using namespace bg;
 namespace pics = bg::test::pictures;
@@ -65,6 +67,40 @@ private slots:
         QVERIFY(tester.IsLogoFile(file));
         file.hostPath = m_machine.host(write("C:\\Listed\\wide.bmp", pics::bmp(QSize(400, 320))));
         QVERIFY(!tester.IsLogoFile(file));
+    }
+
+    // A logo bitmap shows right side up, and each frame rotates exactly its entries first..255
+    // by one; any other picture stands still.
+    void bootScreen_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("first"); // biClrImportant; -1: no logo bitmap
+        for (int first : {236, 0, 255}) {
+            QByteArray logo = pics::bmp(Logo);
+            qToLittleEndian<quint32>(quint32(first), logo.data() + 50);
+            QTest::addRow("k=%d", first) << logo << first;
+        }
+        QTest::newRow("24 bits") << pics::bmp(Logo, 24) << -1;
+        QTest::newRow("jpeg") << pics::jpeg(Logo) << -1;
+    }
+    void bootScreen()
+    {
+        QFETCH(QByteArray, file); QFETCH(int, first);
+        BootScreen screen = BootScreen::load(m_machine.files(), m_loader, write("C:\\Logos\\boot.bmp", file));
+        QCOMPARE(screen.animates(), first > 0);
+        QCOMPARE(screen.frame().format() == QImage::Format_Indexed8, first >= 0);
+        QCOMPARE(screen.frame().size(), Logo);
+        const QImage still = screen.frame();
+        screen.step();
+        if (first < 0) {
+            QVERIFY(screen.frame() == still);
+            return;
+        }
+        QCOMPARE(screen.frame().pixelIndex(319, 0), pics::patternIndex(319, 0, 256));
+        for (int i = 0; i < 256; ++i) {
+            const int from = i < first || first == 0 ? i : i == 255 ? first : i + 1;
+            QCOMPARE(std::pair(i, screen.frame().color(i)), std::pair(i, pics::paletteColor(from)));
+        }
     }
 };
 

@@ -1,7 +1,8 @@
 // The main window used with the mouse and the keyboard: choosing entries, the slot tabs, the
 // check boxes, the right-click menu, the keys and menus of the window, scans under way, the
 // start-at-boot menu (a shortcut in the Startup folder), the order menu, Help and the About
-// window, and the full-size preview opened from a slot preview (the command line's is in app/).
+// window, the full-size preview opened from a slot preview (the command line's is in app/) and
+// the boot preview.
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
 #include "platform/ShellLink.h"
@@ -9,6 +10,7 @@
 #include "support/PreviewWatcher.h"
 #include "support/WindowFixture.h"
 #include "ui/FrmAbout.h"
+#include "ui/FrmBootPreview.h"
 #include "ui/FrmLogoPreview.h"
 #include "ui/ImageBox.h"
 #include "ui/TabLabel.h"
@@ -26,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QtEndian>
 
 using namespace bg;
 using namespace bg::test;
@@ -61,6 +64,34 @@ const int Deleted = -1, Made = -2, MadeReadOnly = -3, NoCompanion = -4;
 struct Choice { char key; int change; bool linked, on; Boxes boxes = {}; };
 
 bool isChecked(const WindowFixture &f, const char *item) { return f.find<QAction>(item)->isChecked(); }
+
+// Watches for boot previews while the code under test waits in their modal loop: notes each one
+// (its size, whether modal, its picture, whether what it paints changes within a second), then
+// presses Escape; one that stays open is closed by force.
+struct BootWatch
+{
+    struct Seen { QSize size; bool modal, advanced, closedByEscape; QImage frame; };
+    QList<Seen> seen;
+    QTimer timer;
+    BootWatch()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            FrmBootPreview *p = FrmBootPreview::current();
+            if (!p || !p->isVisible())
+                return;
+            timer.stop();
+            const QImage first = p->grab().toImage();
+            const bool advanced = QTest::qWaitFor([&] { return p->grab().toImage() != first; }, 1000);
+            seen.append({p->size(), p->isModal(), advanced, false, p->screen().frame()});
+            QTest::keyClick(p, Qt::Key_Escape);
+            seen.last().closedByEscape = !FrmBootPreview::current() && !p->isVisible();
+            if (!seen.last().closedByEscape)
+                p->reject();
+            timer.start();
+        });
+        timer.start(5);
+    }
+};
 } // namespace
 Q_DECLARE_METATYPE(Choice)
 
@@ -368,8 +399,8 @@ private slots:
                  (QList<ScriptedDesktop::Box>{{"Readme.htm 檔案找不到，請自行尋找檔案!!", 16, "檔案找不到"}}));
     }
 
-    // A left press opens the logo full size until a click; a right press, a left press while the
-    // right button is down and a press on an empty preview do nothing.
+    // A left press opens the logo full size until a click; a right press (the slot's menu), a
+    // left press while the right button is down and a press on an empty preview do nothing.
     void pressOnSlotPreview()
     {
         WindowFixture f;
@@ -384,6 +415,7 @@ private slots:
         };
         press(f.find("imgWait"), {Qt::RightButton});
         press(f.find("imgWait"), {Qt::RightButton, Qt::LeftButton});
+        f.find<QMenu>("mnuSlot")->hide(); // the right press opened the slot's menu
         press(f.find("imgStartup"), {Qt::LeftButton});
         QVERIFY(!seen.opened);
         press(f.find("imgWait"), {Qt::LeftButton});
@@ -393,6 +425,33 @@ private slots:
         const auto colour = [](int x, int y) { return pictures::paletteColor(pictures::patternIndex(x, y, 256)); };
         QCOMPARE(seen.shot.pixel(0, 0), colour(0, 0));
         QCOMPARE(seen.shot.pixel(int(319 * dpr), int(399 * dpr)), colour(319, 399));
+    }
+
+    // "開機預覽" in a slot preview's right-click menu and in the list's shows the logo as the boot
+    // screen does: 640 x 480, modal, an animated logo's palette turning; Escape closes it.
+    void bootPreview()
+    {
+        WindowFixture f;
+        QByteArray animated = pictures::bmp(QSize(320, 400));
+        qToLittleEndian<quint32>(236, animated.data() + 50); // biClrImportant
+        QVERIFY(f.tmp.writeFile("C:\\WINDOWS\\LOGOW.SYS", animated));
+        openOn(f, FiveLogos);
+        BootWatch watch;
+        QTest::mouseClick(f.find("imgStartup"), Qt::RightButton, {}, QPoint(5, 5));
+        QMenu *menu = f.find<QMenu>("mnuSlot");
+        QVERIFY(menu && menu->isVisible() && !f.find<QAction>("mnuSlotBootPreview")->isEnabled());
+        menu->hide(); // no Startup logo: nothing to preview
+        QTest::mouseClick(f.find("imgWait"), Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(menu->isVisible());
+        QTest::keyClick(menu, Qt::Key_B); // returns once the preview has closed
+        f.clickRow(2, Qt::RightButton);
+        QTest::keyClick(f.find<QMenu>("mnuEdit"), Qt::Key_B);
+        QCOMPARE(watch.seen.size(), 2);
+        for (const BootWatch::Seen &s : watch.seen)
+            QVERIFY(s.size == QSize(640, 480) && s.modal && s.closedByEscape);
+        QVERIFY(watch.seen[0].advanced && !watch.seen[1].advanced); // only LOGOW.SYS animates
+        QCOMPARE(watch.seen[1].frame.pixelIndex(0, 399), 3); // c.bmp, the entry chosen
+        QVERIFY(f.desktop.boxes.isEmpty() && !FrmBootPreview::current());
     }
 };
 

@@ -1,0 +1,107 @@
+#include "core/BootScreen.h"
+
+#include "platform/FileService.h"
+#include "platform/PictureLoader.h"
+#include "platform/RuntimeError.h"
+
+#include <QtEndian>
+
+namespace bg {
+
+namespace {
+
+quint16 u16(const QByteArray &data, int at)
+{
+    return qFromLittleEndian<quint16>(data.constData() + at);
+}
+
+quint32 u32(const QByteArray &data, int at)
+{
+    return qFromLittleEndian<quint32>(data.constData() + at);
+}
+
+qint32 s32(const QByteArray &data, int at)
+{
+    return qFromLittleEndian<qint32>(data.constData() + at);
+}
+
+} // namespace
+
+std::optional<LogoBitmap> LogoBitmap::parse(const QByteArray &file)
+{
+    constexpr int FileHeader = 14, InfoHeader = 40, Palette = FileHeader + InfoHeader;
+    constexpr qint64 PixelBytes = qint64(Width) * Height; // 8-bit rows of 320 need no padding
+    if (file.size() < Palette + PaletteSize * 4 || !file.startsWith("BM"))
+        return std::nullopt;
+    const quint32 pixelsAt = u32(file, 10);
+    const quint32 coloursUsed = u32(file, FileHeader + 32);
+    const bool isLogoForm = u32(file, FileHeader) == InfoHeader && s32(file, FileHeader + 4) == Width &&
+                            s32(file, FileHeader + 8) == Height && u16(file, FileHeader + 12) == 1 &&
+                            u16(file, FileHeader + 14) == 8 && u32(file, FileHeader + 16) == 0 &&
+                            (coloursUsed == 0 || coloursUsed == PaletteSize);
+    if (!isLogoForm || pixelsAt < quint32(Palette + PaletteSize * 4) ||
+        qint64(pixelsAt) + PixelBytes > file.size())
+        return std::nullopt;
+
+    LogoBitmap bitmap;
+    bitmap.firstAnimated = u32(file, FileHeader + 36);
+    bitmap.palette.reserve(PaletteSize);
+    for (int i = 0; i < PaletteSize; ++i) {
+        // RGBQUAD: blue, green, red, reserved.
+        const auto *quad = reinterpret_cast<const uchar *>(file.constData() + Palette + 4 * i);
+        bitmap.palette.append(qRgb(quad[2], quad[1], quad[0]));
+    }
+    bitmap.indices.resize(qsizetype(PixelBytes));
+    for (int row = 0; row < Height; ++row) // the file's last row is the top one
+        memcpy(bitmap.indices.data() + qsizetype(row) * Width,
+               file.constData() + pixelsAt + qsizetype(Height - 1 - row) * Width, Width);
+    return bitmap;
+}
+
+void rotateBootPalette(QList<QRgb> &palette, quint32 first)
+{
+    if (first == 0 || first >= quint32(palette.size()))
+        return;
+    const QRgb wrapped = palette[first];
+    for (qsizetype i = first; i + 1 < palette.size(); ++i)
+        palette[i] = palette[i + 1];
+    palette.last() = wrapped;
+}
+
+BootScreen::BootScreen(const LogoBitmap &bitmap)
+    : m_frame(LogoBitmap::Width, LogoBitmap::Height, QImage::Format_Indexed8),
+      m_first(bitmap.firstAnimated)
+{
+    m_frame.setColorTable(bitmap.palette);
+    for (int row = 0; row < LogoBitmap::Height; ++row)
+        memcpy(m_frame.scanLine(row), bitmap.indices.constData() + qsizetype(row) * LogoBitmap::Width,
+               LogoBitmap::Width);
+}
+
+BootScreen::BootScreen(const QImage &still) : m_frame(still) {}
+
+BootScreen BootScreen::load(FileService &files, const PictureLoader &pictures,
+                            const QString &windowsPath)
+{
+    QByteArray data;
+    qint64 size = 0;
+    if (files.fileLen(windowsPath, size) == rt::Ok && size <= LogoBitmap::MaxFileBytes &&
+        files.readFile(windowsPath, data, LogoBitmap::MaxFileBytes) == rt::Ok) {
+        if (const std::optional<LogoBitmap> bitmap = LogoBitmap::parse(data))
+            return BootScreen(*bitmap);
+        return BootScreen(pictures.load(data));
+    }
+    const std::optional<QString> host = files.hostPath(windowsPath);
+    return BootScreen(host ? pictures.load(*host) : QImage());
+}
+
+void BootScreen::step()
+{
+    if (!animates())
+        return;
+    QList<QRgb> palette = m_frame.colorTable();
+    rotateBootPalette(palette, m_first);
+    m_frame.setColorTable(palette);
+}
+
+} // namespace bg

@@ -1,0 +1,103 @@
+#include "ui/FrmBootPreview.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace bg {
+
+namespace {
+FrmBootPreview *openPreview = nullptr;
+
+// A hidden owner (a start without the main window) would leave the preview transient for a window
+// that is not on the screen.
+QWidget *parentFor(QWidget *owner)
+{
+    return owner && owner->isVisible() ? owner->window() : nullptr;
+}
+} // namespace
+
+FrmBootPreview::FrmBootPreview(const BootScreen &screen, QWidget *owner)
+    : QDialog(parentFor(owner)), m_screen(screen), m_owner(parentFor(owner))
+{
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("開機預覽"));
+    setModal(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(ScreenWidth, ScreenHeight);
+    m_frames.setInterval(StepMilliseconds);
+    m_frames.setTimerType(Qt::PreciseTimer);
+    connect(&m_frames, &QTimer::timeout, this, &FrmBootPreview::nextFrame);
+}
+
+FrmBootPreview::~FrmBootPreview()
+{
+    if (openPreview == this)
+        openPreview = nullptr;
+}
+
+FrmBootPreview *FrmBootPreview::current() { return openPreview; }
+
+void FrmBootPreview::showModal(const BootScreen &screen, QWidget *owner)
+{
+    FrmBootPreview preview(screen, owner);
+    preview.exec();
+}
+
+void FrmBootPreview::nextFrame()
+{
+    m_screen.step();
+    update();
+}
+
+void FrmBootPreview::showEvent(QShowEvent *event)
+{
+    QRect area = m_owner ? m_owner->frameGeometry() : QRect();
+    if (const QScreen *screen = QGuiApplication::primaryScreen(); !m_owner && screen)
+        area = screen->geometry();
+    if (!area.isEmpty())
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+    openPreview = this;
+    m_pressed = false;
+    if (m_screen.animates())
+        m_frames.start();
+    QDialog::showEvent(event);
+}
+
+void FrmBootPreview::hideEvent(QHideEvent *event)
+{
+    m_frames.stop();
+    if (openPreview == this)
+        openPreview = nullptr;
+    QDialog::hideEvent(event);
+}
+
+void FrmBootPreview::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    // The screen mode stretches the bitmap over the whole 4:3 screen, rows as evenly as columns.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!m_screen.isNull())
+        painter.drawImage(rect(), m_screen.frame());
+}
+
+void FrmBootPreview::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = true;
+    event->accept();
+}
+
+void FrmBootPreview::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    // A click is a press and a release here; a release left over from what opened the preview
+    // does not close it.
+    if (!m_pressed)
+        return;
+    m_pressed = false;
+    accept();
+}
+
+} // namespace bg
