@@ -1,5 +1,7 @@
 #include "ui/MainWindow.h"
 
+#include "ops/OriginalLogos.h"
+
 #include "platform/Services.h"
 #include "platform/Desktop.h"
 #include "platform/DosAttributes.h"
@@ -187,6 +189,9 @@ QMenu *MainWindow::slotMenu(LogoSlot slot)
     const QString systemFile = systemFilePath(slot, m_state.windowsFolder);
     item("mnuSlotBootPreview", QStringLiteral("開機預覽(&B)"), m_ui.slotPreview(slot)->hasPicture(),
          [this, systemFile] { showBootPreview(systemFile); });
+    item("mnuSlotRestoreOriginal", QStringLiteral("還原原始畫面(&O)"),
+         OriginalLogos(m_services.files, m_state.windowsFolder).isKept(slot),
+         [this, slot] { m_actions->restoreOriginalLogo(slot); });
     return m_slotMenu;
 }
 

@@ -204,6 +204,31 @@ private slots:
         QCOMPARE(f->faults->callsOf("deleteFile"), how == "replaceFile" ? 1 : 0); // the new copy
     }
 
+    // Windows' own LOGO.SYS, kept at the first apply, comes back byte for byte from the Startup
+    // slot preview's right-click menu after two applies; the item is off until something is kept.
+    void originalBackFromSlotMenu()
+    {
+        QVERIFY(f->writeLogos(Folder, {"a.bmp", "b.bmp"}) && f->writeLogo(Targets[0], 5));
+        const QByteArray original = f->tmp.readFile(Targets[0]);
+        start();
+        const QImage shown = preview("imgStartup")->picture();
+        const auto openMenu = [&] {
+            QTest::mouseClick(f->find("imgStartup"), Qt::RightButton, {}, QPoint(5, 5));
+            return f->find<QMenu>("mnuSlot");
+        };
+        QVERIFY(openMenu()->isVisible() && !f->find<QAction>("mnuSlotRestoreOriginal")->isEnabled());
+        f->find<QMenu>("mnuSlot")->hide();
+        for (int apply = 0; apply < 2; ++apply)
+            f->doubleClickRow(0);
+        QVERIFY(f->tmp.readFile(Targets[0]) == f->tmp.readFile(Used + "b.bmp") && f->entries().isEmpty());
+        f->desktop.clear();
+        QTest::keyClick(openMenu(), Qt::Key_O);
+        QCOMPARE(f->desktop.boxes, (QList<Box>{{"已還原 C:\\LOGO.SYS 的原始畫面。", mb::Information, "還原原始畫面"}}));
+        QCOMPARE(f->tmp.readFile(Targets[0]), original);
+        QCOMPARE(attributes(Targets[0]), attr::Hidden);
+        QCOMPARE(preview("imgStartup")->picture(), shown);
+    }
+
     // Links and other names of one file. b.bmp of C:\Logos\ is a link to a read-only file
     // outside the machine; the shown folder is the Windows folder by a link, by slashes or spelled
     // in lower case on the disk; or C:\Logos\Showed leads outside. Nothing outside changes and
