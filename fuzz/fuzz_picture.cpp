@@ -4,6 +4,7 @@
 //
 // Built once per format; BG_FUZZ_FORMAT_<NAME> chooses which.
 
+#include "core/BootScreen.h"
 #include "platform/PictureFormats.h"
 #include "platform/PictureLoader.h"
 
@@ -12,6 +13,7 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -120,6 +122,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (probe.completeByLength && probe.needBytes == 0 && (!complete || verified != probe.size))
         fail("header proved a picture complete that is not", probe.size, verified);
+
+#if defined(BG_FUZZ_FORMAT_BMP)
+    // The boot screen's reader: a bitmap it takes has the logo's shape, and its animation comes
+    // back to the first frame after one turn of the animated entries.
+    if (const auto logo = LogoBitmap::parse(bytes)) {
+        if (logo->indices.size() != LogoBitmap::Width * LogoBitmap::Height
+            || logo->palette.size() != LogoBitmap::PaletteSize)
+            fail("a boot-screen bitmap of the wrong shape");
+        QList<QRgb> palette = logo->palette;
+        const quint32 turn = logo->firstAnimated ? quint32(LogoBitmap::PaletteSize) - std::min<quint32>(logo->firstAnimated, 256) : 1;
+        for (quint32 step = 0; step < turn; ++step)
+            rotateBootPalette(palette, logo->firstAnimated);
+        if (palette != logo->palette)
+            fail("the boot-screen animation does not come round");
+    }
+#endif
 
     // The loader, from memory and from a file.
     const PictureLoader loader(Dpi, Dpi);
