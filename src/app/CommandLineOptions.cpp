@@ -13,6 +13,11 @@ QString usage()
         "  bootgallery              開啟主視窗\n"
         "  bootgallery /c <圖片>    將圖片加入開機畫面資料夾\n"
         "  bootgallery <圖片>       以實際大小預覽圖片，按一下即關閉\n"
+        "  bootgallery --convert <圖片> [<輸出.bmp>] [--fill] [--animate] [--force]\n"
+        "                           將任何圖片轉換為開機畫面（320 × 400、256 色 BMP），\n"
+        "                           不開視窗；未指定輸出時寫入圖片旁的「名稱.bmp」。\n"
+        "                           --fill 裁切圖片以填滿畫面（預設完整顯示並補邊），\n"
+        "                           --animate 保留底部的動態色帶，--force 覆寫已有的檔案\n"
         "  bootgallery --help       顯示這段說明（-h、/? 亦同）\n"
         "  bootgallery --version    顯示版本\n"
         "\n"
@@ -23,24 +28,34 @@ QString usage()
         "                           預設為 $XDG_DATA_HOME/bootgallery（~/.local/share/bootgallery）\n");
 }
 
+QString usageError(const QString &text)
+{
+    return QStringLiteral("bootgallery：%1\n請執行「bootgallery --help」查看用法。\n").arg(text);
+}
+
 } // namespace
 
 OptionsDecision decideOptions(const QStringList &arguments)
 {
     static const QStringList helpNames{QStringLiteral("--help"), QStringLiteral("-h"),
                                        QStringLiteral("/?")};
+    static const QStringList conversionOptions{QStringLiteral("--fill"), QStringLiteral("--animate"),
+                                               QStringLiteral("--force")};
+    const bool convert = arguments.contains(QStringLiteral("--convert"));
     bool help = false;
     bool version = false;
+    QStringList files;
     for (const QString &argument : arguments) {
         if (helpNames.contains(argument)) {
             help = true;
         } else if (argument == QLatin1String("--version")) {
             version = true;
-        } else if (argument.startsWith(QLatin1String("--"))) {
+        } else if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--convert") &&
+                   !(convert && conversionOptions.contains(argument))) {
             return {false, 2, QString(),
-                    QStringLiteral("bootgallery：不明的選項「%1」\n"
-                                   "請執行「bootgallery --help」查看用法。\n")
-                        .arg(argument)};
+                    usageError(QStringLiteral("不明的選項「%1」").arg(argument))};
+        } else if (!argument.startsWith(QLatin1String("--"))) {
+            files.append(argument);
         }
     }
     if (help)
@@ -49,6 +64,20 @@ OptionsDecision decideOptions(const QStringList &arguments)
         return {false, 0, QStringLiteral("Bootgallery ") + QString::fromUtf16(ToolVersion) +
                               QLatin1Char('\n'),
                 QString()};
+    if (convert) {
+        if (files.isEmpty() || files.size() > 2)
+            return {false, 2, QString(),
+                    usageError(QStringLiteral("--convert 需要一個圖片檔名，最多再加一個輸出檔名"))};
+        OptionsDecision decision{false, 0, QString(), QString()};
+        decision.convert = true;
+        decision.conversion.picture = files.value(0);
+        decision.conversion.output = files.value(1);
+        decision.conversion.options.fit =
+            arguments.contains(QStringLiteral("--fill")) ? LogoFit::Fill : LogoFit::Fit;
+        decision.conversion.options.animatedBand = arguments.contains(QStringLiteral("--animate"));
+        decision.conversion.force = arguments.contains(QStringLiteral("--force"));
+        return decision;
+    }
     return {};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ConvertCommand.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,10 +19,13 @@ struct OptionsDecision
     int exitCode = 0;    // when !run: 0 for --help and --version, 2 for an unknown option
     QString output;      // when !run: the text for standard output (UTF-8)
     QString errorOutput; // when !run: the text for standard error (UTF-8)
+    bool convert = false; // when !run: --convert, to be done as `conversion` says
+    ConvertRequest conversion;
 };
 
 // arguments: the command line without the program's name. An unknown option wins over the
-// others, --help over --version.
+// others, --help over --version over --convert; --fill, --animate and --force belong to
+// --convert, which takes one picture and at most one output file (else a usage error, 2).
 OptionsDecision decideOptions(const QStringList &arguments);
 
 } // namespace bg
