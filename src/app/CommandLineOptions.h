@@ -20,7 +20,7 @@ struct OptionsDecision
     QString output;      // when !run: the text for standard output (UTF-8)
     QString errorOutput; // when !run: the text for standard error (UTF-8)
     bool convert = false; // when !run: --convert, to be done as `conversion` says
-    ConvertRequest conversion;
+    ConvertRequest conversion{};
 };
 
 // arguments: the command line without the program's name. An unknown option wins over the

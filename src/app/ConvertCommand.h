@@ -11,7 +11,7 @@ struct ConvertRequest
 {
     QString picture;
     QString output; // empty: NAME.bmp beside the picture
-    LogoConversionOptions options;
+    LogoConversionOptions options{};
     bool force = false; // replace an existing file (never the picture itself)
 };
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -52,28 +53,6 @@ const std::array<float, 256> &linearTable()
         return t;
     }();
     return table;
-}
-
-// Oklab, where the palette is chosen: distances there follow what the eye tells apart.
-Rgb linearToLab(Rgb c)
-{
-    const float l = std::cbrt(0.4122214708f * c.r + 0.5363325363f * c.g + 0.0514459929f * c.b);
-    const float m = std::cbrt(0.2119034982f * c.r + 0.6806995451f * c.g + 0.1073969566f * c.b);
-    const float s = std::cbrt(0.0883024619f * c.r + 0.2817188376f * c.g + 0.6299787005f * c.b);
-    return {0.2104542553f * l + 0.7936177850f * m - 0.0040720468f * s,
-            1.9779984951f * l - 2.4285922050f * m + 0.4505937099f * s,
-            0.0259040371f * l + 0.7827717662f * m - 0.8086757660f * s};
-}
-
-Rgb labToLinear(Rgb c)
-{
-    const float l = c.r + 0.3963377774f * c.g + 0.2158037573f * c.b;
-    const float m = c.r - 0.1055613458f * c.g - 0.0638541728f * c.b;
-    const float s = c.r - 0.0894841775f * c.g - 1.2914855480f * c.b;
-    const float l3 = l * l * l, m3 = m * m * m, s3 = s * s * s;
-    return {4.0767416621f * l3 - 3.3077115913f * m3 + 0.2309699292f * s3,
-            -1.2684380046f * l3 + 2.6097574011f * m3 - 0.3413193965f * s3,
-            -0.0041960863f * l3 - 0.7034186147f * m3 + 1.7076147010f * s3};
 }
 
 int encode8(float linear) { return int(std::lround(toEncoded(linear) * 255.0f)); }
@@ -342,19 +321,21 @@ struct Palette
     std::vector<QRgb> stored;      // as the file keeps them, 8 bits a channel
 };
 
+// The palette: chosen among gamma-encoded colours, whose steps are about as far apart to the
+// eye in the dark as in the light (chosen in linear light, the dark shades get too few).
 Palette choosePalette(const std::vector<Rgb> &pixels, int count)
 {
     std::vector<Rgb> samples;
     const size_t step = std::max<size_t>(1, pixels.size() / 40000);
     samples.reserve(pixels.size() / step + 1);
     for (size_t i = 0; i < pixels.size(); i += step)
-        samples.push_back(linearToLab(pixels[i]));
+        samples.push_back({toEncoded(pixels[i].r), toEncoded(pixels[i].g), toEncoded(pixels[i].b)});
     std::vector<Rgb> centres = medianCut(samples, count);
     refine(samples, centres, 4);
 
     Palette palette;
-    for (const Rgb &lab : centres) {
-        const Rgb c = labToLinear(lab);
+    for (const Rgb &encoded : centres) {
+        const Rgb c{toLinear(encoded.r), toLinear(encoded.g), toLinear(encoded.b)};
         const QRgb stored = qRgb(encode8(c.r), encode8(c.g), encode8(c.b));
         if (std::find(palette.stored.begin(), palette.stored.end(), stored) != palette.stored.end())
             continue;
@@ -368,27 +349,114 @@ Palette choosePalette(const std::vector<Rgb> &pixels, int count)
 
 // --- dithering -------------------------------------------------------------------------------
 
-// Floyd-Steinberg, serpentine, in linear light: the logo's pixels as palette indices.
-std::vector<uchar> dither(const std::vector<Rgb> &pixels, int rows, const std::vector<Rgb> &palette)
+// The `count` palette entries nearest to c, nearest first.
+template<int count>
+void nearestFew(const std::vector<Rgb> &palette, Rgb c, std::array<int, count> &out,
+                std::array<float, count> &distances)
 {
-    std::vector<uchar> indices(size_t(LogoWidth) * LogoHeight, 0);
-    std::vector<Rgb> current(LogoWidth + 2), next(LogoWidth + 2);
-    for (int y = 0; y < rows; ++y) {
-        const bool forward = y % 2 == 0;
+    distances.fill(std::numeric_limits<float>::max());
+    out.fill(0);
+    for (size_t i = 0; i < palette.size(); ++i) {
+        const float d = distance2(palette[i], c);
+        if (d >= distances[count - 1])
+            continue;
+        int at = count - 1;
+        for (; at > 0 && distances[size_t(at - 1)] > d; --at) {
+            distances[size_t(at)] = distances[size_t(at - 1)];
+            out[size_t(at)] = out[size_t(at - 1)];
+        }
+        distances[size_t(at)] = d;
+        out[size_t(at)] = int(i);
+    }
+}
+
+Rgb clamped(Rgb c)
+{
+    return {std::clamp(c.r, 0.0f, 1.0f), std::clamp(c.g, 0.0f, 1.0f), std::clamp(c.b, 0.0f, 1.0f)};
+}
+
+// Error diffusion (Floyd-Steinberg weights, serpentine) over blocks of 2 x 2 pixels in linear
+// light, as the eye mixes neighbouring pixels: each block takes, from the few palette colours
+// nearest to each of its pixels and to the block's mean, the four whose mean comes closest to
+// the block's mean (its pixels' own likeness weighing in a little), and passes on part of what
+// its mean still misses. Four colours mixed reach far finer shades than one.
+std::vector<uchar> ditherBlocks(const std::vector<Rgb> &pixels, int rows, const std::vector<Rgb> &palette)
+{
+    constexpr int Own = 4, Near = 7;
+    constexpr float likeness = 0.05f;
+    const int columns = LogoWidth / 2;
+    std::vector<uchar> indices(static_cast<size_t>(LogoWidth) * LogoHeight, 0);
+    std::vector<Rgb> current(size_t(columns) + 2), next(size_t(columns) + 2);
+    for (int by = 0; by < rows / 2; ++by) {
+        const bool forward = by % 2 == 0;
         const int dir = forward ? 1 : -1;
         std::fill(next.begin(), next.end(), Rgb{});
-        for (int step = 0; step < LogoWidth; ++step) {
-            const int x = forward ? step : LogoWidth - 1 - step;
-            const size_t at = size_t(y) * LogoWidth + size_t(x);
-            Rgb c = pixels[at] + current[size_t(x + 1)];
-            c = {std::clamp(c.r, 0.0f, 1.0f), std::clamp(c.g, 0.0f, 1.0f), std::clamp(c.b, 0.0f, 1.0f)};
-            const int index = nearest(palette, c);
-            indices[at] = uchar(index);
-            const Rgb e = c - palette[size_t(index)];
-            current[size_t(x + 1 + dir)] = current[size_t(x + 1 + dir)] + e * (7.0f / 16);
-            next[size_t(x + 1 - dir)] = next[size_t(x + 1 - dir)] + e * (3.0f / 16);
-            next[size_t(x + 1)] = next[size_t(x + 1)] + e * (5.0f / 16);
-            next[size_t(x + 1 + dir)] = next[size_t(x + 1 + dir)] + e * (1.0f / 16);
+        for (int step = 0; step < columns; ++step) {
+            const int bx = forward ? step : columns - 1 - step;
+            const size_t at[4] = {size_t(2 * by) * LogoWidth + size_t(2 * bx),
+                                  size_t(2 * by) * LogoWidth + size_t(2 * bx + 1),
+                                  size_t(2 * by + 1) * LogoWidth + size_t(2 * bx),
+                                  size_t(2 * by + 1) * LogoWidth + size_t(2 * bx + 1)};
+            const Rgb carried = current[size_t(bx + 1)];
+            Rgb mean;
+            std::array<std::array<int, Near>, 4> near;
+            std::array<std::array<float, Near>, 4> unlike;
+            for (int i = 0; i < 4; ++i)
+                mean = mean + pixels[at[i]];
+            mean = clamped(mean * 0.25f + carried);
+            std::array<int, Near - Own> shared;
+            std::array<float, Near - Own> sharedDistance;
+            nearestFew<Near - Own>(palette, mean, shared, sharedDistance);
+            for (int i = 0; i < 4; ++i) {
+                const Rgb own = clamped(pixels[at[i]] + carried);
+                std::array<int, Own> mine;
+                std::array<float, Own> mineDistance;
+                nearestFew<Own>(palette, own, mine, mineDistance);
+                for (int k = 0; k < Near; ++k) {
+                    near[size_t(i)][size_t(k)] = k < Own ? mine[size_t(k)] : shared[size_t(k - Own)];
+                    unlike[size_t(i)][size_t(k)] = distance2(palette[size_t(near[size_t(i)][size_t(k)])], own);
+                }
+            }
+            // The eye tells dark shades apart far more finely than bright ones (lightness goes
+            // as the cube root of luminance): a miss weighs as the lightness it changes.
+            const float luminance = 0.2126f * mean.r + 0.7152f * mean.g + 0.0722f * mean.b;
+            const float weight = 1.0f / std::pow(luminance + 0.01f, 4.0f / 3.0f);
+            float best = std::numeric_limits<float>::max();
+            std::array<int, 4> chosen{};
+            for (int a = 0; a < Near; ++a) {
+                const Rgb sa = palette[size_t(near[0][size_t(a)])];
+                const float ua = unlike[0][size_t(a)];
+                for (int b = 0; b < Near; ++b) {
+                    const Rgb sb = sa + palette[size_t(near[1][size_t(b)])];
+                    const float ub = ua + unlike[1][size_t(b)];
+                    for (int c = 0; c < Near; ++c) {
+                        const Rgb sc = sb + palette[size_t(near[2][size_t(c)])];
+                        const float uc = ub + unlike[2][size_t(c)];
+                        for (int d = 0; d < Near; ++d) {
+                            const Rgb sd = sc + palette[size_t(near[3][size_t(d)])];
+                            const float score = weight * distance2(sd * 0.25f, mean) +
+                                                likeness * (uc + unlike[3][size_t(d)]) * 0.25f;
+                            if (score < best) {
+                                best = score;
+                                chosen = {a, b, c, d};
+                            }
+                        }
+                    }
+                }
+            }
+            Rgb got;
+            for (int i = 0; i < 4; ++i) {
+                const int index = near[size_t(i)][size_t(chosen[size_t(i)])];
+                indices[at[i]] = uchar(index);
+                got = got + palette[size_t(index)];
+            }
+            // Half the miss travels on: enough to keep wide areas true on average, while each
+            // block stays close to its own shade.
+            const Rgb e = (mean - got * 0.25f) * 0.5f;
+            current[size_t(bx + 1 + dir)] = current[size_t(bx + 1 + dir)] + e * (7.0f / 16);
+            next[size_t(bx + 1 - dir)] = next[size_t(bx + 1 - dir)] + e * (3.0f / 16);
+            next[size_t(bx + 1)] = next[size_t(bx + 1)] + e * (5.0f / 16);
+            next[size_t(bx + 1 + dir)] = next[size_t(bx + 1 + dir)] + e * (1.0f / 16);
         }
         std::swap(current, next);
     }
@@ -463,7 +531,7 @@ QByteArray convertToLogo(const QImage &picture, const LogoConversionOptions &opt
     Palette palette = choosePalette(
         std::vector<Rgb>(pixels.begin(), pixels.begin() + std::ptrdiff_t(pictureRows) * LogoWidth),
         colours);
-    std::vector<uchar> indices = dither(pixels, pictureRows, palette.linear);
+    std::vector<uchar> indices = ditherBlocks(pixels, pictureRows, palette.linear);
 
     palette.stored.resize(256, qRgb(0, 0, 0));
     if (options.animatedBand) {
