@@ -5,7 +5,6 @@
 #include <QImageReader>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +14,26 @@ namespace bg {
 
 namespace {
 
-QString errorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString errorText(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("沒有權限");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("資料夾不存在");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁碟空間不足");
+    case EROFS:
+        return QStringLiteral("唯讀的檔案系統");
+    case EFBIG:
+        return QStringLiteral("檔案超過大小限制");
+    default:
+        return QStringLiteral("系統錯誤 %1").arg(error);
+    }
+}
 
 ConvertOutcome failed(const QString &text) { return {1, text + QLatin1Char('\n')}; }
 
@@ -66,8 +84,7 @@ ConvertOutcome runConvert(const ConvertRequest &request)
                                : request.output;
     struct stat pictureStat{}, outputStat{};
     if (::stat(QFile::encodeName(picture.absoluteFilePath()).constData(), &pictureStat) != 0)
-        return failed(QStringLiteral("bootgallery：找不到圖片「%1」（%2）。")
-                          .arg(request.picture, errorText(errno)));
+        return failed(QStringLiteral("bootgallery：找不到圖片「%1」。").arg(request.picture));
     if (::stat(QFile::encodeName(output).constData(), &outputStat) == 0) {
         if (outputStat.st_dev == pictureStat.st_dev && outputStat.st_ino == pictureStat.st_ino)
             return failed(QStringLiteral("bootgallery：「%1」就是要轉換的圖片，不能覆寫。").arg(output));
@@ -78,11 +95,10 @@ ConvertOutcome runConvert(const ConvertRequest &request)
 
     // Large photographs are welcome: the picture is the only thing this process holds.
     QImageReader::setAllocationLimit(1024);
-    QString readError;
-    const QImage image = readPicture(picture.absoluteFilePath(), &readError);
+    const QImage image = readPicture(picture.absoluteFilePath());
     if (image.isNull())
-        return failed(QStringLiteral("bootgallery：無法讀取圖片「%1」（%2）。")
-                          .arg(request.picture, readError));
+        return failed(QStringLiteral("bootgallery：無法讀取圖片「%1」：格式不支援或檔案已損毀。")
+                          .arg(request.picture));
     const QByteArray logo = convertToLogo(image, request.options);
     if (const int error = writeInPlace(output, logo, request.force))
         return failed(error == EEXIST

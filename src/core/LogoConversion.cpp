@@ -508,14 +508,11 @@ QByteArray bmpFile(const std::vector<QRgb> &palette, const std::vector<uchar> &i
 
 } // namespace
 
-QImage readPicture(const QString &hostPath, QString *errorText)
+QImage readPicture(const QString &hostPath)
 {
     QImageReader reader(hostPath);
     reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull() && errorText)
-        *errorText = reader.errorString();
-    return image;
+    return reader.read();
 }
 
 QByteArray convertToLogo(const QImage &picture, const LogoConversionOptions &options)

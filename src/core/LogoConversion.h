@@ -28,7 +28,7 @@ inline constexpr qint64 LogoFileSize = 14 + 40 + 256 * 4 + LogoWidth * LogoHeigh
 
 // A picture file read through Qt's image readers (every format their plug-ins offer); a null
 // image when it does not load.
-QImage readPicture(const QString &hostPath, QString *errorText = nullptr);
+QImage readPicture(const QString &hostPath);
 
 // The picture as a logo the boot screen shows: a 320 x 400, 256-colour uncompressed BMP of
 // LogoFileSize bytes, the picture spread over the 4:3 screen that shows each pixel twice as wide
