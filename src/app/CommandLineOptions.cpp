@@ -23,6 +23,11 @@ QString usage()
         "  bootgallery --boot-preview <圖片>\n"
         "                           以開機時的樣子預覽圖片（640 × 480，含調色盤動畫），\n"
         "                           按一下或 Esc 即關閉\n"
+        "  bootgallery --convert <圖片> [<輸出.bmp>] [--fill] [--animate] [--force]\n"
+        "                           將任何圖片轉換為開機畫面（320 × 400、256 色 BMP），\n"
+        "                           不開視窗；未指定輸出時寫入圖片旁的「名稱.bmp」。\n"
+        "                           --fill 裁切圖片以填滿畫面（預設完整顯示並補邊），\n"
+        "                           --animate 保留底部的動態色帶，--force 覆寫已有的檔案\n"
         "  bootgallery --help       顯示這段說明（-h、/? 亦同）\n"
         "  bootgallery --version    顯示版本\n"
         "\n"
@@ -39,10 +44,13 @@ OptionsDecision decideOptions(const QStringList &arguments)
 {
     static const QStringList helpNames{QStringLiteral("--help"), QStringLiteral("-h"),
                                        QStringLiteral("/?")};
+    static const QStringList conversionOptions{QStringLiteral("--fill"), QStringLiteral("--animate"),
+                                               QStringLiteral("--force")};
+    const bool convert = arguments.contains(QStringLiteral("--convert"));
     bool help = false;
     bool version = false;
     QString bootPreview;
-    int plainArguments = 0;
+    QStringList files;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (argument == QLatin1String("--boot-preview")) {
@@ -54,10 +62,11 @@ OptionsDecision decideOptions(const QStringList &arguments)
             help = true;
         } else if (argument == QLatin1String("--version")) {
             version = true;
-        } else if (argument.startsWith(QLatin1String("--"))) {
+        } else if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--convert")
+                   && !(convert && conversionOptions.contains(argument))) {
             return refused(QStringLiteral("不明的選項「%1」").arg(argument));
-        } else {
-            ++plainArguments;
+        } else if (!argument.startsWith(QLatin1String("--"))) {
+            files.append(argument);
         }
     }
     if (help)
@@ -66,7 +75,22 @@ OptionsDecision decideOptions(const QStringList &arguments)
         return {false, 0, QStringLiteral("Bootgallery ") + QString::fromUtf16(ToolVersion) +
                               QLatin1Char('\n'),
                 QString(), QString()};
-    if (!bootPreview.isEmpty() && plainArguments > 0)
+    if (convert && !bootPreview.isEmpty())
+        return refused(QStringLiteral("「--convert」與「--boot-preview」不能同時使用"));
+    if (convert) {
+        if (files.isEmpty() || files.size() > 2)
+            return refused(QStringLiteral("--convert 需要一個圖片檔名，最多再加一個輸出檔名"));
+        OptionsDecision decision{false, 0, QString(), QString(), QString()};
+        decision.convert = true;
+        decision.conversion.picture = files.value(0);
+        decision.conversion.output = files.value(1);
+        decision.conversion.options.fit =
+            arguments.contains(QStringLiteral("--fill")) ? LogoFit::Fill : LogoFit::Fit;
+        decision.conversion.options.animatedBand = arguments.contains(QStringLiteral("--animate"));
+        decision.conversion.force = arguments.contains(QStringLiteral("--force"));
+        return decision;
+    }
+    if (!bootPreview.isEmpty() && !files.isEmpty())
         return refused(QStringLiteral("選項「--boot-preview」只接受一個圖片檔案"));
     return {true, 0, QString(), QString(), bootPreview};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ConvertCommand.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,10 +21,14 @@ struct OptionsDecision
     QString errorOutput; // when !run: the text for standard error (UTF-8)
     QString bootPreview; // when run: "--boot-preview PICTURE" asks to show this picture as the
                          // boot screen will (the picture as typed), and nothing else
+    bool convert = false; // when !run: --convert, to be done as `conversion` says
+    ConvertRequest conversion{};
 };
 
 // arguments: the command line without the program's name. An unknown option, or a
-// --boot-preview without its one picture, wins over the others, --help over --version.
+// --boot-preview without its one picture, wins over the others, --help over --version over
+// --convert; --fill, --animate and --force belong to --convert, which takes one picture and at
+// most one output file (else a usage error, 2).
 OptionsDecision decideOptions(const QStringList &arguments);
 
 } // namespace bg

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/CommandLineOptions.h"
+#include "app/ConvertCommand.h"
 #include "app/StartupSequence.h"
 #include "core/LogoTests.h"
 #include "platform/FileService.h"
@@ -26,6 +27,13 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         rawArguments.append(QString::fromLocal8Bit(argv[i]));
     const bg::OptionsDecision options = bg::decideOptions(rawArguments);
+    if (options.convert) {
+        // No window system: the image readers need only the core application object.
+        const QCoreApplication app(argc, argv);
+        const bg::ConvertOutcome outcome = bg::runConvert(options.conversion);
+        std::fputs(outcome.message.toUtf8().constData(), stderr);
+        return outcome.exitCode;
+    }
     if (!options.run) {
         std::fputs(options.output.toUtf8().constData(), stdout);
         std::fputs(options.errorOutput.toUtf8().constData(), stderr);
