@@ -48,8 +48,13 @@ private slots:
             QSKIP("/usr/lib/wine/wine64 (Debian package wine64) is missing: the companion's boots are not run");
         m_env.insert("WINEPREFIX", m_dir.filePath("prefix")), m_env.insert("WINEDEBUG", "-all");
         m_env.insert("WINEDLLOVERRIDES", "mscoree,mshtml="), m_env.remove("DISPLAY");
-        QVERIFY(run("wine64", {"wineboot", "--init"}));
-        QVERIFY(run("wine64", {"reg", "add", "HKCU\\Software\\Wine", "/v", "Version", "/d", "win98", "/f"}));
+        // The new prefix is settled once its server has ended; a registry write made while it
+        // still starts up can fail, so it is tried again.
+        QVERIFY(run("wine64", {"wineboot", "--init"}) && run("wineserver", {"-w"}));
+        bool win98 = false;
+        for (int attempt = 0; attempt < 3 && !win98; ++attempt)
+            win98 = run("wine64", {"reg", "add", "HKCU\\Software\\Wine", "/v", "Version", "/d", "win98", "/f"});
+        QVERIFY(win98);
         // Registered as the window's "on" does: the companion installed, the shortcut to it.
         bg::Prefix prefix(m_dir.filePath("prefix"));
         bg::HostFileService files(prefix);
