@@ -24,6 +24,8 @@ class LogoTester
 {
 public:
     LogoTester(FileService &files, const PictureLoader &pictures);
+    // It keeps the loader it is given: a temporary one would be gone at once.
+    LogoTester(FileService &files, const PictureLoader &&pictures) = delete;
 
     bool IsLogoFile(const QString &windowsPath) const;
     // The same test on a file of a folder listing, without resolving its path again.

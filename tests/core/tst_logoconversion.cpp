@@ -34,7 +34,8 @@ private slots:
     void isABootLogo()
     {
         test::TempPrefix machine;
-        const LogoTester tester(machine.files(), PictureLoader());
+        const PictureLoader pictures;
+        const LogoTester tester(machine.files(), pictures);
         QImage photo(333, 217, QImage::Format_ARGB32);
         for (int y = 0; y < photo.height(); ++y)
             for (int x = 0; x < photo.width(); ++x)
