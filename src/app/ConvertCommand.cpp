@@ -1,8 +1,11 @@
 #include "app/ConvertCommand.h"
 
+#include "platform/TempNames.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRandomGenerator>
 
 #include <cerrno>
 
@@ -42,14 +45,20 @@ ConvertOutcome failed(const QString &text) { return {1, text + QLatin1Char('\n')
 int writeInPlace(const QString &path, const QByteArray &bytes, bool replace)
 {
     const QFileInfo target(path);
-    QByteArray temp = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
-                                        target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(temp.data());
+    // A temporary file of the one form every writer of the tool uses, beside the target.
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        char name[tempnames::NameLength + 1];
+        tempnames::make(QRandomGenerator::system()->generate64(), name);
+        temp = QFile::encodeName(target.absolutePath()) + '/' + name;
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errno;
+    }
     if (fd < 0)
-        return errno;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    int error = ::fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
+        return EEXIST;
+    int error = 0;
     for (qsizetype done = 0; !error && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno != EINTR)
@@ -63,10 +72,20 @@ int writeInPlace(const QString &path, const QByteArray &bytes, bool replace)
         error = errno;
     const QByteArray final = QFile::encodeName(target.absoluteFilePath());
     if (!error) {
-        // A link fails on an existing name where a rename would replace it.
-        if (replace ? ::rename(temp.constData(), final.constData()) != 0
-                    : ::link(temp.constData(), final.constData()) != 0)
+        // A link fails on an existing name where a rename would replace it; a file system
+        // without links (FAT) gets a check and a rename.
+        if (replace) {
+            if (::rename(temp.constData(), final.constData()) != 0)
+                error = errno;
+        } else if (::link(temp.constData(), final.constData()) != 0) {
             error = errno;
+            struct stat st;
+            if ((error == EPERM || error == EOPNOTSUPP) && ::lstat(final.constData(), &st) != 0) {
+                if (::rename(temp.constData(), final.constData()) == 0)
+                    return 0;
+                error = errno;
+            }
+        }
     }
     if (error || !replace)
         ::unlink(temp.constData());
