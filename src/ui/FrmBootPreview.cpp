@@ -19,7 +19,7 @@ QWidget *parentFor(QWidget *owner)
 } // namespace
 
 FrmBootPreview::FrmBootPreview(const BootScreen &screen, QWidget *owner)
-    : QDialog(parentFor(owner)), m_screen(screen), m_owner(parentFor(owner))
+    : ClickAwayDialog(parentFor(owner)), m_screen(screen), m_owner(parentFor(owner))
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("開機預覽"));
@@ -59,10 +59,9 @@ void FrmBootPreview::showEvent(QShowEvent *event)
     if (!area.isEmpty())
         move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
     openPreview = this;
-    m_pressed = false;
     if (m_screen.animates())
         m_frames.start();
-    QDialog::showEvent(event);
+    ClickAwayDialog::showEvent(event);
 }
 
 void FrmBootPreview::hideEvent(QHideEvent *event)
@@ -81,23 +80,6 @@ void FrmBootPreview::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_screen.isNull())
         painter.drawImage(rect(), m_screen.frame());
-}
-
-void FrmBootPreview::mousePressEvent(QMouseEvent *event)
-{
-    m_pressed = true;
-    event->accept();
-}
-
-void FrmBootPreview::mouseReleaseEvent(QMouseEvent *event)
-{
-    event->accept();
-    // A click is a press and a release here; a release left over from what opened the preview
-    // does not close it.
-    if (!m_pressed)
-        return;
-    m_pressed = false;
-    accept();
 }
 
 } // namespace bg

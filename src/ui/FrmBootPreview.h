@@ -2,7 +2,7 @@
 
 #include "core/BootScreen.h"
 
-#include <QDialog>
+#include "ui/ClickAwayDialog.h"
 #include <QTimer>
 
 namespace bg {
@@ -10,7 +10,7 @@ namespace bg {
 // The boot preview: a logo as the boot screen shows it, across a 640 x 480 screen (the 320 x 400
 // bitmap with each pixel twice as wide as tall), black and without a frame, its palette turning
 // while the bitmap asks for it. Modal; Escape or a click closes it.
-class FrmBootPreview : public QDialog
+class FrmBootPreview : public ClickAwayDialog
 {
     Q_OBJECT
 public:
@@ -35,8 +35,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void nextFrame();
@@ -44,7 +42,6 @@ private:
     BootScreen m_screen;
     QWidget *m_owner = nullptr;
     QTimer m_frames;
-    bool m_pressed = false;
 };
 
 } // namespace bg

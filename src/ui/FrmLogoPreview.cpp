@@ -21,7 +21,7 @@ QWidget *parentFor(QWidget *owner)
 } // namespace
 
 FrmLogoPreview::FrmLogoPreview(const QString &commandText, QWidget *owner)
-    : QDialog(parentFor(owner)), m_owner(parentFor(owner))
+    : ClickAwayDialog(parentFor(owner)), m_owner(parentFor(owner))
 {
     // No border, no title bar, no buttons; a tool window has no taskbar entry.
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
@@ -76,8 +76,7 @@ void FrmLogoPreview::showEvent(QShowEvent *event)
 {
     centre();
     openPreview = this;
-    m_pressed = false;
-    QDialog::showEvent(event);
+    ClickAwayDialog::showEvent(event);
 }
 
 void FrmLogoPreview::paintEvent(QPaintEvent *)
@@ -86,23 +85,6 @@ void FrmLogoPreview::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (!m_picture.isNull())
         painter.drawImage(QPoint(0, 0), m_picture);
-}
-
-void FrmLogoPreview::mousePressEvent(QMouseEvent *event)
-{
-    m_pressed = true;
-    event->accept();
-}
-
-void FrmLogoPreview::mouseReleaseEvent(QMouseEvent *event)
-{
-    event->accept();
-    // A click is a press and a release in the window; a release left over from the press that
-    // opened the preview does not close it.
-    if (!m_pressed)
-        return;
-    m_pressed = false;
-    accept();
 }
 
 void FrmLogoPreview::hideEvent(QHideEvent *event)

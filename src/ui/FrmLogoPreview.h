@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/ClickAwayDialog.h"
 #include <QImage>
 
 namespace bg {
@@ -8,7 +8,7 @@ namespace bg {
 // The full-size preview: one logo at its real size of 320 x 400 pixels in a window without any
 // frame, shown modally until it is clicked. It stays above all other windows when the tool was
 // started with a command line.
-class FrmLogoPreview : public QDialog
+class FrmLogoPreview : public ClickAwayDialog
 {
     Q_OBJECT
 public:
@@ -36,15 +36,12 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void centre();
 
     QImage m_picture;
     QWidget *m_owner = nullptr;
-    bool m_pressed = false;
 };
 
 } // namespace bg
