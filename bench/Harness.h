@@ -26,6 +26,11 @@ public:
     int messageBox(const QString &prompt, int style, const QString &title) override;
     QString browseForFolder(QWidget *owner, const QString &prompt) override;
     void shellOpen(QWidget *owner, const QString &target, int showCommand) override;
+    std::optional<bg::ConversionChoice> offerConversion(QWidget *,
+                                                        const bg::ConversionOffer &) override
+    {
+        return std::nullopt;
+    }
 
     int boxes = 0;
 };

@@ -10,6 +10,20 @@ namespace bg {
 ApplyOutcome LogoApplier::apply(const QString &source, const QString &folder, const QString &name,
                                 LogoSlot slot, const QString &windowsFolder)
 {
+    return applyLogo(source, folder, name, slot, windowsFolder, nullptr);
+}
+
+ApplyOutcome LogoApplier::applyConverted(const QString &source, const QString &folder,
+                                         const QString &name, LogoSlot slot,
+                                         const QString &windowsFolder, const QByteArray &logo)
+{
+    return applyLogo(source, folder, name, slot, windowsFolder, &logo);
+}
+
+ApplyOutcome LogoApplier::applyLogo(const QString &source, const QString &folder,
+                                    const QString &name, LogoSlot slot,
+                                    const QString &windowsFolder, const QByteArray *converted)
+{
     const QString targetPath = systemFilePath(slot, windowsFolder);
     if (name.isEmpty())
         return {ApplyResult::NoEntry};
@@ -37,6 +51,9 @@ ApplyOutcome LogoApplier::apply(const QString &source, const QString &folder, co
             m_files.deleteFolder(used, false);
         return {ApplyResult::CopyFailed, err};
     }
+
+    if (converted)
+        return writeConverted(source, targetPath, *converted, {used, copy, copyExisted, createdUsed});
 
     // Hidden only, so the moved file is hidden at its new place. A file system that refuses the
     // attribute (or a logo that is a link) does not stop the apply: the system file is made
@@ -69,6 +86,32 @@ ApplyOutcome LogoApplier::apply(const QString &source, const QString &folder, co
     }
     outcome.hiddenOnly = (hidden && !outcome.logoKept)
         || m_files.setAttr(targetPath, attr::Hidden) == rt::Ok;
+    return outcome;
+}
+
+ApplyOutcome LogoApplier::writeConverted(const QString &source, const QString &targetPath,
+                                         const QByteArray &logo, const UsedCopy &usedCopy)
+{
+    // The new logo is written beside the system file and renamed over it; a read-only system
+    // file is opened to that for the moment of the write.
+    int targetAttributes = 0;
+    const bool readOnly = m_files.getAttr(targetPath, targetAttributes) == rt::Ok
+        && (targetAttributes & attr::ReadOnly);
+    if (readOnly)
+        m_files.setAttr(targetPath, targetAttributes & ~attr::ReadOnly);
+    if (const int error = m_files.writeFileAtomic(targetPath, logo)) {
+        if (readOnly)
+            m_files.setAttr(targetPath, targetAttributes);
+        if (!usedCopy.existed)
+            m_files.deleteFile(usedCopy.copy, true);
+        if (usedCopy.createdFolder)
+            m_files.deleteFolder(usedCopy.folder, false);
+        return {ApplyResult::ReplaceFailed, error};
+    }
+    ApplyOutcome outcome{ApplyResult::Applied};
+    // The picture has its copy among the used logos; it leaves the folder as an applied logo does.
+    outcome.logoKept = m_files.deleteFile(source, true) != rt::Ok;
+    outcome.hiddenOnly = m_files.setAttr(targetPath, attr::Hidden) == rt::Ok;
     return outcome;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/LogoSlot.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace bg {
@@ -52,10 +53,31 @@ public:
     // windowsFolder (ending in a backslash), LOGO.SYS on drive C.
     ApplyOutcome apply(const QString &source, const QString &folder, const QString &name,
                        LogoSlot slot, const QString &windowsFolder);
+    // The same for a picture that is no bitmap the boot screen shows: the logo made of it (the
+    // file's bytes) is written over the system file in one rename, and the picture itself is
+    // what goes to the used-logo folder and leaves the shown one.
+    ApplyOutcome applyConverted(const QString &source, const QString &folder, const QString &name,
+                                LogoSlot slot, const QString &windowsFolder,
+                                const QByteArray &logo);
 
     static QString usedFolder(const QString &folder) { return folder + QStringLiteral("Showed"); }
 
 private:
+    // The copy of the logo kept in the used-logo folder, and what making it changed.
+    struct UsedCopy
+    {
+        QString folder;
+        QString copy;
+        bool existed = false;       // a copy of that name was there before
+        bool createdFolder = false; // the folder was made for it
+    };
+
+    ApplyOutcome applyLogo(const QString &source, const QString &folder, const QString &name,
+                           LogoSlot slot, const QString &windowsFolder,
+                           const QByteArray *converted);
+    ApplyOutcome writeConverted(const QString &source, const QString &targetPath,
+                                const QByteArray &logo, const UsedCopy &usedCopy);
+
     FileService &m_files;
 };
 

@@ -73,12 +73,14 @@ DropOutcome LogoDropAdder::add(
         const QString destination = folder + name;
 
         int error = 0;
-        const bool take = taken(path, destination, error);
+        const Verdict verdict = judge(path, destination, error);
         if (error) {
             outcome.error = error;
             return outcome;
         }
-        if (!take)
+        if (verdict == Verdict::NotALogo)
+            outcome.notLogos.push_back(path);
+        if (verdict != Verdict::Taken)
             continue;
 
         if (m_files.fileExists(destination) && !replaceExisting(name))
@@ -92,18 +94,21 @@ DropOutcome LogoDropAdder::add(
     return outcome;
 }
 
-bool LogoDropAdder::taken(const QString &path, const QString &destination, int &error) const
+LogoDropAdder::Verdict LogoDropAdder::judge(const QString &path, const QString &destination,
+                                            int &error) const
 {
     // All three tests are made for every file, in this order.
     const bool picture = m_tester.IsLogoFile(path);
     qint64 length = 0;
     error = m_files.fileLen(path, length);
     if (error)
-        return false;
+        return Verdict::NotALogo;
     const bool sized = HasLogoFileSize(length);
+    if (!picture || !sized)
+        return Verdict::NotALogo;
     const bool elsewhere = path.compare(destination, Qt::CaseInsensitive) != 0
         && !m_files.sameFile(path, destination);
-    return picture && sized && elsewhere;
+    return elsewhere ? Verdict::Taken : Verdict::InPlace;
 }
 
 } // namespace bg

@@ -33,6 +33,9 @@ struct DropOutcome
 {
     int copied = 0; // files copied before the drop ended
     int error = 0;  // the run-time error that ended the drop, 0 when it ran to its end
+    // The files passed over for not being logos (not those that lie in the folder already), in
+    // the order they were dropped.
+    std::vector<QString> notLogos;
 };
 
 // Copies dropped pictures into a logo folder. A file is taken when it is a 320 x 400 picture,
@@ -49,7 +52,8 @@ public:
                     const std::function<bool(const QString &fileName)> &replaceExisting) const;
 
 private:
-    bool taken(const QString &path, const QString &destination, int &error) const;
+    enum class Verdict { Taken, NotALogo, InPlace };
+    Verdict judge(const QString &path, const QString &destination, int &error) const;
 
     FileService &m_files;
     const LogoTester &m_tester;

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -26,6 +31,27 @@ constexpr int Normal = 1;
 constexpr int Maximized = 3;
 } // namespace sw
 
+// How the conversion window's pictures become logos.
+struct ConversionChoice
+{
+    bool fill = false;         // cover the boot screen, cropping the picture; else show it whole
+    bool animatedBand = false; // a colour bar along the bottom that turns while Windows starts
+
+    bool operator==(const ConversionChoice &) const = default;
+};
+
+// What the conversion window offers: pictures that are no boot logo, to be made into logos.
+struct ConversionOffer
+{
+    QString title;
+    QString prompt;
+    QStringList pictureNames; // one or more
+    // Picture `index` as the boot screen would show it after the conversion: a 640 x 480 image,
+    // or a null one when it does not load. Runs on a worker thread, and may run again for the
+    // same arguments.
+    std::function<QImage(int index, ConversionChoice choice)> preview;
+};
+
 // The desktop services the logic calls: modal message boxes, the folder picker and the shell's
 // "open". Tests replace it with a scripted desktop that records every call.
 class Desktop
@@ -41,6 +67,10 @@ public:
     // Opens a Windows path, a web address or a mailto: link with the associated program.
     // Failures are not reported.
     virtual void shellOpen(QWidget *owner, const QString &target, int showCommand) = 0;
+    // A modal window that previews the offer's pictures as logos and lets the user choose how to
+    // convert them. Returns the choice, or nothing when the user declines.
+    virtual std::optional<ConversionChoice> offerConversion(QWidget *owner,
+                                                            const ConversionOffer &offer) = 0;
 };
 
 } // namespace bg

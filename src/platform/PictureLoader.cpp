@@ -232,6 +232,15 @@ QSize PictureLoader::measureFully(const QByteArray &data) const
     return size;
 }
 
+PictureHeader PictureLoader::probeFile(const QString &hostPath) const
+{
+    const RegularFile file(hostPath);
+    QByteArray head;
+    if (!file.isOpen() || file.size() <= 0 || !file.readPrefix(head, HeaderBytes))
+        return {};
+    return probe(head, file.size());
+}
+
 QImage PictureLoader::load(const QString &hostPath) const
 {
     const RegularFile file(hostPath);

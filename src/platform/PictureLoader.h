@@ -38,6 +38,8 @@ public:
     // Reads the header only. head holds the first bytes of the file (up to HeaderBytes or the
     // whole file when shorter); fileSize is the file's full length.
     PictureHeader probe(const QByteArray &head, qint64 fileSize) const;
+    // The same for the file at hostPath, reading its header only.
+    PictureHeader probeFile(const QString &hostPath) const;
 
     // True when the file at hostPath decodes completely into a picture of exactly the given
     // size. Reads the header first and decodes only when the header already says that size.

@@ -1,5 +1,6 @@
 #include "platform/QtDesktop.h"
 
+#include "platform/ConversionDialog.h"
 #include "platform/Prefix.h"
 
 #include <QAbstractButton>
@@ -194,6 +195,15 @@ void QtDesktop::shellOpen(QWidget *, const QString &target, int)
     }
     if (const auto host = m_prefix.toHost(target))
         QDesktopServices::openUrl(QUrl::fromLocalFile(*host));
+}
+
+std::optional<ConversionChoice> QtDesktop::offerConversion(QWidget *owner,
+                                                           const ConversionOffer &offer)
+{
+    ConversionDialog dialog(offer, owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
 }
 
 } // namespace bg

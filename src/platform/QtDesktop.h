@@ -22,9 +22,10 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString &prompt, int style, co
 // the close button) answers as the escape button does.
 int messageBoxAnswer(const QMessageBox &box, const QAbstractButton *clicked);
 
-// The desktop on a Qt Widgets session: modal QMessageBox and Qt's own QFileDialog (not the
-// session's native chooser), QDesktopServices for the shell's "open". Paths go through the prefix
-// on their way in and out. With installQtTranslations() their standard texts are in Chinese.
+// The desktop on a Qt Widgets session: modal QMessageBox, Qt's own QFileDialog (not the session's
+// native chooser) and the conversion window, QDesktopServices for the shell's "open". Paths go
+// through the prefix on their way in and out. With installQtTranslations() their standard texts
+// are in Chinese.
 class QtDesktop final : public Desktop
 {
 public:
@@ -33,6 +34,8 @@ public:
     int messageBox(const QString &prompt, int style, const QString &title) override;
     QString browseForFolder(QWidget *owner, const QString &prompt) override;
     void shellOpen(QWidget *owner, const QString &target, int showCommand) override;
+    std::optional<ConversionChoice> offerConversion(QWidget *owner,
+                                                    const ConversionOffer &offer) override;
 
     // A host directory as the folder picker returns it: its Windows path without a trailing
     // backslash, except a drive root ("D:\"); empty when the directory has no Windows form.

@@ -12,6 +12,7 @@ constexpr int DiskFull = 61;
 constexpr int PermissionDenied = 70;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
+constexpr int InvalidPicture = 481; // a picture that no longer loads
 // The tool's own numbers, beyond the runtime's.
 // A file would grow past the size limit the system sets this process (ulimit -f).
 constexpr int TooLarge = 1001;

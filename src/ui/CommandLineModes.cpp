@@ -1,6 +1,7 @@
 #include "ui/CommandLineModes.h"
 
 #include "core/LogoTests.h"
+#include "ops/PictureConversion.h"
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
@@ -17,8 +18,45 @@ bool isAddCommand(const QString &commandText)
     return commandText.startsWith(QLatin1String("/c"));
 }
 
+namespace {
+
+// Offers a picture that is no logo for conversion, and adds the logo made of it as NAME.bmp.
+int addConverted(FileService &files, Desktop &desktop, const PictureLoader &pictures,
+                 const QString &source, const QString &startupFolder, QWidget *owner)
+{
+    const QString sourceName = ExtractFileName(source);
+    const QString name = convertedLogoName(sourceName);
+    const QString target = startupFolder + name;
+    // The picture is never written over by its own logo.
+    if (target.compare(source, Qt::CaseInsensitive) == 0 || files.sameFile(source, target)) {
+        messages::notALogoToAdd(desktop, sourceName, startupFolder);
+        return ExitRefused;
+    }
+    auto conversions =
+        std::make_shared<LogoConversions>(files, pictures, QStringList{source});
+    ConversionOffer offer = messages::addConversionOffer({sourceName}, startupFolder);
+    offer.preview = LogoConversions::previewOf(conversions);
+    const auto choice = desktop.offerConversion(owner, offer);
+    if (!choice)
+        return ExitDone; // the user's choice, like keeping a file that is there
+    if (!files.dir(target, attr::Normal).isEmpty() && !messages::askReplace(desktop, name))
+        return ExitDone;
+    // Usually made already, for the preview the user just saw.
+    const QByteArray logo = conversions->logo(0, *choice);
+    const int error = logo.isEmpty() ? rt::InvalidPicture : files.writeFileAtomic(target, logo);
+    if (error != rt::Ok) {
+        messages::addFailed(desktop, error);
+        return ExitRefused;
+    }
+    messages::added(desktop, name, startupFolder);
+    return ExitDone;
+}
+
+} // namespace
+
 int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
-                 const QString &commandText, const QString &storedFolder)
+                 const PictureLoader &pictures, const QString &commandText,
+                 const QString &storedFolder, QWidget *owner)
 {
     QString startupFolder = storedFolder;
     if (!startupFolder.isEmpty() && !startupFolder.endsWith(QLatin1Char('\\')))
@@ -42,6 +80,8 @@ int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
         return ExitRefused;
     }
     if (!sizeFits || !isLogo) {
+        if (canConvert(files, pictures, source))
+            return addConverted(files, desktop, pictures, source, startupFolder, owner);
         messages::notALogoToAdd(desktop, sourceName, startupFolder);
         return ExitRefused;
     }
@@ -97,7 +137,7 @@ int run(FileService &files, Desktop &desktop, const LogoTester &tester,
         const QString &startupFolder, QWidget *owner)
 {
     return isAddCommand(commandText)
-               ? addToStartup(files, desktop, tester, commandText, startupFolder)
+               ? addToStartup(files, desktop, tester, pictures, commandText, startupFolder, owner)
                : preview(files, desktop, tester, pictures, commandText, owner);
 }
 

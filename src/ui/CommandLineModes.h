@@ -25,9 +25,11 @@ bool isAddCommand(const QString &commandText);
 
 // "/c" + one character + a path: copies the picture into startupFolder, the Startup slot's
 // folder as stored; a trailing backslash is added when missing, as the window does when it
-// lists the folder.
+// lists the folder. A picture that is no logo is offered for conversion (the conversion window
+// centred on owner), and the logo made of it is added as the picture's name with ".bmp".
 int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
-                 const QString &commandText, const QString &startupFolder);
+                 const PictureLoader &pictures, const QString &commandText,
+                 const QString &startupFolder, QWidget *owner);
 
 // Shows the picture the whole text names full size, modally, centred on owner (or on the
 // screen), until it is clicked; or tells why it is not a logo.

@@ -1,7 +1,9 @@
 #include "ui/LogoActions.h"
 
 #include "platform/Services.h"
+#include "core/LogoTests.h"
 #include "core/MainWindowState.h"
+#include "ui/ConversionProgress.h"
 #include "ui/FolderChooser.h"
 #include "ops/LogoRestorer.h"
 #include "ops/LogoApplier.h"
@@ -36,6 +38,11 @@ LogoActions::LogoActions(MainWindowUi &ui, MainWindowState &state, Services &ser
     connect(&m_browser, &SlotBrowser::scanStarting, this, &LogoActions::finishRenameBeforeScan);
     connect(&m_browser, &SlotBrowser::scanFinished, this, &LogoActions::addQueuedDrops,
             Qt::QueuedConnection);
+    connect(&m_conversion, &ConversionJob::progressed, this, [this](int done) {
+        if (auto *progress = qobject_cast<ConversionProgress *>(m_conversionProgress.data()))
+            progress->setDone(done);
+    });
+    connect(&m_conversion, &ConversionJob::finished, this, &LogoActions::conversionFinished);
 }
 
 void LogoActions::applyChosenLogoToShownSlot()
@@ -45,10 +52,53 @@ void LogoActions::applyChosenLogoToShownSlot()
 
 void LogoActions::applyChosenLogo(LogoSlot slot)
 {
+    if (offerToConvertChosen(slot))
+        return;
     const QString name = m_ui.logoList->currentText();
-    const ApplyOutcome outcome = LogoApplier(m_services.files)
-                                     .apply(m_state.selectedLogoPath, m_state.currentFolder(),
-                                            name, slot, m_state.windowsFolder);
+    finishApply(slot, name,
+                LogoApplier(m_services.files)
+                    .apply(m_state.selectedLogoPath, m_state.currentFolder(), name, slot,
+                           m_state.windowsFolder));
+}
+
+bool LogoActions::offerToConvertChosen(LogoSlot slot)
+{
+    const QString name = m_ui.logoList->currentText();
+    const QString source = m_state.selectedLogoPath;
+    const QString folder = m_state.currentFolder();
+    FileService &files = m_services.files;
+    if (name.isEmpty() || source.compare(folder + name, Qt::CaseInsensitive) != 0
+        || isBootBitmap(files, source) || !canConvert(files, m_services.pictures, source))
+        return false;
+
+    auto conversions =
+        std::make_shared<LogoConversions>(files, m_services.pictures, QStringList{source});
+    ConversionOffer offer = messages::applyConversionOffer(name, slot);
+    offer.preview = LogoConversions::previewOf(conversions);
+    const auto choice = m_services.desktop.offerConversion(m_window, offer);
+    if (!choice)
+        return true;
+    auto logo = std::make_shared<QByteArray>();
+    const QString windowsFolder = m_state.windowsFolder;
+    convert(conversions, {0}, *choice,
+            [logo](int, const QByteArray &bytes) {
+                *logo = bytes;
+                return 0;
+            },
+            [=, this](const ConversionOutcome &outcome) {
+                if (outcome.error != 0) {
+                    messages::conversionFailed(m_services.desktop, name);
+                    return;
+                }
+                finishApply(slot, name,
+                            LogoApplier(m_services.files)
+                                .applyConverted(source, folder, name, slot, windowsFolder, *logo));
+            });
+    return true;
+}
+
+void LogoActions::finishApply(LogoSlot slot, const QString &name, const ApplyOutcome &outcome)
+{
     if (outcome.result != ApplyResult::Applied) {
         messages::tellApply(m_services.desktop, outcome, slot, name);
         return;
@@ -153,7 +203,7 @@ void LogoActions::addDroppedFiles(const QMimeData *data)
     if (!holdsFileList(data))
         return;
     std::vector<DroppedFile> files = droppedFiles(data, m_services.prefix);
-    if (m_browser.isScanning()) {
+    if (m_browser.isScanning() || isConverting()) {
         // The list is being filled: the drop is added once the scan is done.
         m_queuedDrops.push_back(std::move(files));
         return;
@@ -163,13 +213,13 @@ void LogoActions::addDroppedFiles(const QMimeData *data)
 
 void LogoActions::addQueuedDrops()
 {
-    if (m_queuedDrops.empty() || m_browser.isScanning())
+    if (m_queuedDrops.empty() || m_browser.isScanning() || isConverting())
         return;
     const std::vector<DroppedFile> files = std::move(m_queuedDrops.front());
     m_queuedDrops.erase(m_queuedDrops.begin());
     addFiles(files);
     // A drop that started no scan lets the next one go now.
-    if (!m_browser.isScanning())
+    if (!m_browser.isScanning() && !isConverting())
         addQueuedDrops();
 }
 
@@ -181,12 +231,91 @@ void LogoActions::addFiles(const std::vector<DroppedFile> &files)
     const DropOutcome outcome = adder.add(files, folder, [&desktop](const QString &fileName) {
         return messages::askReplace(desktop, fileName);
     });
+    if (outcome.error == 0 && offerToConvertDropped(outcome.notLogos, folder, outcome.copied))
+        return;
     messages::tellDrop(desktop, outcome);
     // An error ends the drop without a re-scan, even after files were copied.
     if (outcome.error == 0 && outcome.copied > 0) {
         m_ui.logoList->setFocus();
         m_browser.rescan(folder);
     }
+}
+
+bool LogoActions::offerToConvertDropped(const std::vector<QString> &notLogos,
+                                        const QString &folder, int copied)
+{
+    FileService &files = m_services.files;
+    QStringList pictures;
+    for (const QString &path : notLogos) {
+        if (canConvert(files, m_services.pictures, path))
+            pictures.append(path);
+    }
+    if (pictures.isEmpty())
+        return false;
+
+    auto conversions = std::make_shared<LogoConversions>(files, m_services.pictures, pictures);
+    ConversionOffer offer = messages::addConversionOffer(conversions->names(), folder);
+    offer.preview = LogoConversions::previewOf(conversions);
+    Desktop &desktop = m_services.desktop;
+    const auto choice = desktop.offerConversion(m_window, offer);
+    if (!choice)
+        return false;
+
+    // Each logo takes the picture's name with ".bmp"; an existing file gives way only when the
+    // user says so, and a picture never gives way to its own logo.
+    std::vector<int> indices;
+    QStringList destinations;
+    for (int i = 0; i < pictures.size(); ++i) {
+        const QString name = convertedLogoName(ExtractFileName(pictures.at(i)));
+        const QString destination = folder + name;
+        destinations.append(destination);
+        if (pictures.at(i).compare(destination, Qt::CaseInsensitive) == 0
+            || files.sameFile(pictures.at(i), destination))
+            continue;
+        if (files.fileExists(destination) && !messages::askReplace(desktop, name))
+            continue;
+        indices.push_back(i);
+    }
+    if (indices.empty())
+        return false;
+
+    convert(conversions, indices, *choice,
+            [&files, destinations](int index, const QByteArray &logo) {
+                return files.writeFileAtomic(destinations.at(index), logo);
+            },
+            [this, folder, copied](const ConversionOutcome &outcome) {
+                const DropOutcome drop{copied + outcome.converted, outcome.error, {}};
+                messages::tellDrop(m_services.desktop, drop);
+                if (drop.error == 0 && drop.copied > 0) {
+                    m_ui.logoList->setFocus();
+                    m_browser.rescan(folder);
+                }
+            });
+    return true;
+}
+
+void LogoActions::convert(std::shared_ptr<LogoConversions> conversions, std::vector<int> indices,
+                          ConversionChoice choice, ConversionJob::Writer writer,
+                          std::function<void(const ConversionOutcome &)> then)
+{
+    auto *progress = new ConversionProgress(int(indices.size()), m_window);
+    progress->show();
+    m_conversionProgress = progress;
+    m_afterConversion = std::move(then);
+    m_conversion.start(std::move(conversions), std::move(indices), choice, std::move(writer));
+}
+
+void LogoActions::conversionFinished(const ConversionOutcome &outcome)
+{
+    if (m_conversionProgress) {
+        m_conversionProgress->hide(); // it refuses to close while it counts
+        m_conversionProgress->deleteLater();
+    }
+    const auto then = std::exchange(m_afterConversion, {});
+    if (then)
+        then(outcome);
+    // Drops made meanwhile go now, unless a re-scan just started: its end lets them go.
+    addQueuedDrops();
 }
 
 void LogoActions::restoreUsedLogos()

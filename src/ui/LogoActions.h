@@ -1,11 +1,16 @@
 #pragma once
 
 #include "core/LogoSlot.h"
+#include "ops/LogoApplier.h"
 #include "ops/LogoDropAdder.h"
+#include "ops/PictureConversion.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 class QMimeData;
@@ -23,7 +28,9 @@ struct Services;
 // What the user does to the logo files of the shown folder: applying the chosen logo to a slot,
 // deleting and renaming it, adding dropped pictures, restoring the used logos and choosing
 // another folder. Each runs an operation, tells the user its outcome and re-scans the folder
-// when the operation changed it.
+// when the operation changed it. Dropped pictures that are no logos, and a chosen logo the boot
+// screen cannot show, are offered for conversion; the conversion runs on a worker while a small
+// modal window counts the pictures.
 class LogoActions : public QObject
 {
     Q_OBJECT
@@ -49,7 +56,22 @@ public slots:
     void restoreOriginalLogo(LogoSlot slot);
     void chooseFolder();
 
+public:
+    bool isConverting() const { return m_conversion.isRunning(); }
+
 private:
+    void finishApply(LogoSlot slot, const QString &name, const ApplyOutcome &outcome);
+    // Offers the chosen entry for conversion when the boot screen cannot show it; true when the
+    // offer was made (the apply then goes on, or not, on its own).
+    bool offerToConvertChosen(LogoSlot slot);
+    // Offers the dropped pictures that are no logos for conversion into the folder; true when a
+    // conversion started (it ends the drop).
+    bool offerToConvertDropped(const std::vector<QString> &notLogos, const QString &folder,
+                               int copied);
+    void convert(std::shared_ptr<LogoConversions> conversions, std::vector<int> indices,
+                 ConversionChoice choice, ConversionJob::Writer writer,
+                 std::function<void(const ConversionOutcome &)> then);
+    void conversionFinished(const ConversionOutcome &outcome);
     void showSystemLogo(LogoSlot slot);
     void renameFile(const QString &oldName, const QString &newName);
     void addFiles(const std::vector<DroppedFile> &files);
@@ -66,6 +88,9 @@ private:
     bool m_scanFollowsRename = false;
     // Drops that arrived during a scan, handled when it ends.
     std::vector<std::vector<DroppedFile>> m_queuedDrops;
+    ConversionJob m_conversion;
+    QPointer<QWidget> m_conversionProgress;
+    std::function<void(const ConversionOutcome &)> m_afterConversion;
 };
 
 } // namespace bg

@@ -3,6 +3,7 @@
 #include "core/LogoSettings.h"
 #include "ops/LogoApplier.h"
 #include "ops/LogoDropAdder.h"
+#include "ops/PictureConversion.h"
 #include "ops/RenameRules.h"
 #include "platform/Desktop.h"
 #include "platform/RuntimeError.h"
@@ -214,6 +215,12 @@ void addFailed(Desktop &desktop, int error)
     case rt::FileNotFound:
         critical(desktop, NotFoundText, AddFailedTitle);
         return;
+    case rt::InvalidPicture:
+        critical(desktop,
+                 QStringLiteral("有一張圖片已經無法讀取（可能在轉換前被移走或改寫），"
+                                "它和之後的圖片都沒有轉換。"),
+                 AddFailedTitle);
+        return;
     case rt::PermissionDenied:
         critical(desktop, DeniedText, AddFailedTitle);
         return;
@@ -222,6 +229,43 @@ void addFailed(Desktop &desktop, int error)
                  QStringLiteral("錯誤編號") + QString::number(error));
         return;
     }
+}
+
+ConversionOffer addConversionOffer(const QStringList &pictureNames, const QString &folder)
+{
+    ConversionOffer offer;
+    offer.title = QStringLiteral("轉換成開機畫面");
+    offer.pictureNames = pictureNames;
+    offer.prompt = pictureNames.size() == 1
+        ? QStringLiteral("'") + pictureNames.first() +
+              QStringLiteral("' 不是一個 LOGO。要把它轉換成開機畫面（320 × 400、256 色的點陣圖），"
+                             "以 '") + convertedLogoName(pictureNames.first()) +
+              QStringLiteral("' 加入至 ") + folder + QStringLiteral(" 嗎？")
+        : QStringLiteral("有 ") + QString::number(pictureNames.size()) +
+              QStringLiteral(" 張圖片不是 LOGO。要把它們轉換成開機畫面（320 × 400、256 色的點陣圖），"
+                             "各以原檔名加上 .bmp 加入至 ") + folder +
+              QStringLiteral(" 嗎？以下的設定適用於全部的圖片。");
+    return offer;
+}
+
+ConversionOffer applyConversionOffer(const QString &entryName, LogoSlot slot)
+{
+    ConversionOffer offer;
+    offer.title = QStringLiteral("轉換成開機畫面");
+    offer.pictureNames = QStringList{entryName};
+    offer.prompt = QStringLiteral("'") + entryName +
+        QStringLiteral("' 不是 Windows 開機時能顯示的點陣圖，直接更換的話 ") +
+        slotInfo(slot).targetName +
+        QStringLiteral(" 將無法顯示。要把它轉換成開機畫面再更換嗎？原本的圖片會移到 Showed 資料夾。");
+    return offer;
+}
+
+void conversionFailed(Desktop &desktop, const QString &entryName)
+{
+    critical(desktop,
+             QStringLiteral("無法讀取 '") + entryName +
+                 QStringLiteral("'（可能在轉換前被移走或改寫），所以沒有轉換，原本的畫面沒有改變。"),
+             QStringLiteral("轉換成開機畫面"));
 }
 
 void registrationFailed(Desktop &desktop, bool oldShortcutStays)

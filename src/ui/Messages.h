@@ -4,10 +4,12 @@
 #include "ops/OriginalLogos.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace bg {
 
 class Desktop;
+struct ConversionOffer;
 enum class SettingsWrite;
 struct ApplyOutcome;
 struct DropOutcome;
@@ -35,6 +37,15 @@ void usedFolderIsLink(Desktop &desktop);
 // Whether Windows' own logo of the slot came back, was never kept, or could not come back.
 void tellRestoreOriginal(Desktop &desktop, const OriginalLogos::RestoreOutcome &outcome,
                          LogoSlot slot);
+
+// --- Pictures that are no logo yet ---
+// The conversion window's texts for dropped pictures (or one named on the command line) to be
+// added to a folder as logos; the preview is left to the caller.
+ConversionOffer addConversionOffer(const QStringList &pictureNames, const QString &folder);
+// The same for a chosen entry that passes as a logo but is no bitmap the boot screen shows.
+ConversionOffer applyConversionOffer(const QString &entryName, LogoSlot slot);
+// The picture to be applied no longer loads: nothing was changed.
+void conversionFailed(Desktop &desktop, const QString &entryName);
 
 // --- Deleting a logo ---
 // True when the user answers Yes.

@@ -1,6 +1,7 @@
 // A start with arguments: the argument text, the add mode, the preview mode and the boot preview.
 #include "app/CommandLine.h"
 #include "app/CommandLineOptions.h"
+#include "core/BootScreen.h"
 #include "core/LogoTests.h"
 #include "platform/JobChannel.h"
 #include "platform/RuntimeError.h"
@@ -101,7 +102,9 @@ void checkJob(bool handed)
         QCOMPARE(f.start(), -1);
         f.desktop.boxes.clear(); // a missing folder was told while loading
     }
-    if (answer)
+    if (answer < 0) // the conversion offer: -1 accepted, -2 declined
+        f.desktop.chooseConversion(answer == -1 ? std::optional(ConversionChoice{}) : std::nullopt);
+    else if (answer)
         f.desktop.answer(answer);
     const test::PreviewWatcher preview;
     test::passOverPermissions(false);
@@ -115,8 +118,12 @@ void checkJob(bool handed)
     QVERIFY(f.desktop.pendingAnswers() == 0 && !f.window == !handed);
     QCOMPARE(exitStatus, !boxes.isEmpty() && boxes.last().style == mb::Critical ? 1 : 0);
     QCOMPARE(f.settingsBytes(), before); // nothing saved
-    QCOMPARE(f.tmp.exists(Target), target == "source" || target == "old");
-    QCOMPARE(f.tmp.readFile(Target), target == "old" ? old : target == "source" ? f.tmp.readFile(Source) : "");
+    QCOMPARE(f.tmp.exists(Target), target == "source" || target == "old" || target == "converted");
+    if (target == "converted")
+        QVERIFY(LogoBitmap::parse(f.tmp.readFile(Target)));
+    else
+        QCOMPARE(f.tmp.readFile(Target), target == "old" ? old : target == "source" ? f.tmp.readFile(Source) : "");
+    QCOMPARE(f.desktop.offers.size(), answer < 0 ? 1 : 0);
     QCOMPARE(preview.opened, target == "preview");
     // On top (started with a command line), frameless and modal.
     const Qt::WindowFlags onTop = Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
@@ -243,7 +250,9 @@ private slots:
         QTest::newRow("folder without backslash") << logo + ";bare:C:\\Logos" << cmd << 0 << Boxes{added} << "source";
         QTest::newRow("any third character") << logo << "/c*" + Source << 0 << Boxes{added} << "source";
         QTest::newRow("folder missing, file not looked at") << "gone:C:\\Logos" << cmd << 0 << noFolder << "none";
-        QTest::newRow("JPEG, size not 129...") << "jpeg:C:\\a.jpg" << "/c C:\\a.jpg" << 0 << notLogo("a.jpg") << "none";
+        // A picture that is no logo is offered for conversion; its logo is added as a.bmp.
+        QTest::newRow("JPEG, conversion declined") << "jpeg:C:\\a.jpg" << "/c C:\\a.jpg" << -2 << Boxes{} << "none";
+        QTest::newRow("JPEG converted") << "jpeg:C:\\a.jpg" << "/c C:\\a.jpg" << -1 << Boxes{added} << "converted";
         QTest::newRow("129,000 bytes, no picture") << "sized:" + Source << cmd << 0 << notLogo("a.bmp") << "none";
         QTest::newRow("missing source") << "" << cmd << 0 << Boxes{missing} << "none";
         QTest::newRow("source folder locked") << logo + ";locked:C:\\Incoming" << cmd << 0 << Boxes{denied} << "none";

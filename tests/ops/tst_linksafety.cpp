@@ -148,7 +148,8 @@ private slots:
                                              [](const QString &) { return true; });
             ScriptedDesktop desktop;
             desktop.answer(mb::AnswerYes);
-            cmdline::addToStartup(files, desktop, tester, "/c " + Logos + "l2.bmp", Other);
+            cmdline::addToStartup(files, desktop, tester, pictures, "/c " + Logos + "l2.bmp", Other,
+                                  nullptr);
         });
         operations.push_back([](FileService &files, Machine &m) {
             PrivateProfile profile(files);

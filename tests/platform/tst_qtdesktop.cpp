@@ -3,10 +3,13 @@
 #include "support/TempPrefix.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QApplication>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+
+#include <mutex>
 
 using namespace bg;
 using Box = QMessageBox;
@@ -110,6 +113,59 @@ private slots:
         QVERIFY(wasModal);
         QCOMPARE(seenParent.data(), &window);
         QCOMPARE(seenTexts, buttonTexts);
+    }
+
+    // The conversion window through real input: the picture and the options chosen show their
+    // preview (drawn on a worker); Convert gives the choice, Escape none.
+    void conversionWindow_data()
+    {
+        QTest::addColumn<bool>("convert");
+        QTest::newRow("converted") << true;
+        QTest::newRow("escaped") << false;
+    }
+    void conversionWindow()
+    {
+        QFETCH(bool, convert);
+        test::TempPrefix machine;
+        QtDesktop desktop(machine.prefix());
+        std::mutex lock;
+        QList<QPair<int, ConversionChoice>> drawn;
+        ConversionOffer offer{"轉換", "要轉換嗎？", {"a.png", "b.jpg"}, [&](int index, ConversionChoice c) {
+            const std::lock_guard guard(lock);
+            drawn.append({index, c});
+            QImage image(640, 480, QImage::Format_RGB32);
+            image.fill(QColor(index * 100, c.fill * 200, c.animatedBand * 200));
+            return image;
+        }};
+        const auto shownColour = [](QWidget *dialog) {
+            const QPixmap pixmap = dialog->findChild<QLabel *>("imgBootScreen")->pixmap();
+            return pixmap.isNull() ? QColor() : QColor(pixmap.toImage().pixel(5, 5));
+        };
+        QColor first, last;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog && dialog->objectName() == "frmConvert");
+            QTRY_VERIFY(shownColour(dialog).isValid());
+            first = shownColour(dialog);
+            const auto click = [](QWidget *button) { // on the indicator
+                QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+            };
+            click(dialog->findChild<QWidget *>("optFill"));
+            click(dialog->findChild<QWidget *>("chkAnimatedBand"));
+            QTest::keyClick(dialog->findChild<QWidget *>("cboPicture"), Qt::Key_Down);
+            QTRY_COMPARE(shownColour(dialog), QColor(100, 200, 200));
+            last = shownColour(dialog);
+            if (convert)
+                QTest::mouseClick(dialog->findChild<QWidget *>("cmdConvert"), Qt::LeftButton);
+            else
+                QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        const auto choice = desktop.offerConversion(nullptr, offer);
+        QCOMPARE(first, QColor(0, 0, 0));
+        QCOMPARE(last, QColor(100, 200, 200));
+        QCOMPARE(choice, convert ? std::optional(ConversionChoice{true, true}) : std::nullopt);
+        QCOMPARE(drawn.first().first, 0);
+        QCOMPARE(drawn.last().first, 1);
     }
 
     void folderResult()

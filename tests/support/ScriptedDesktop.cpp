@@ -25,4 +25,19 @@ QString ScriptedDesktop::browseForFolder(QWidget *owner, const QString &prompt)
     return m_folders.isEmpty() ? QString() : m_folders.takeFirst();
 }
 
+std::optional<ConversionChoice> ScriptedDesktop::offerConversion(QWidget *,
+                                                                 const ConversionOffer &offer)
+{
+    offers.append(offer);
+    if (m_conversions.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected conversion offer: ") + offer.prompt),
+                     __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    const std::optional<ConversionChoice> choice = m_conversions.takeFirst();
+    offerPreviews.append(offer.preview ? offer.preview(0, choice.value_or(ConversionChoice{}))
+                                       : QImage());
+    return choice;
+}
+
 } // namespace bg::test

@@ -1,6 +1,7 @@
 // The window's file actions through real input: applying the chosen logo (double-click, or a
 // drag of the large preview onto a slot preview), deleting it, Restore, the folder button,
 // renaming a logo in the box over its row, and pictures dropped on the list from a file manager.
+#include "core/BootScreen.h"
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
 #include "support/PictureFactory.h"
@@ -56,8 +57,13 @@ const Box Denied{"沒有檔案的使用權限。", 16, "加入失敗"}, NotFound
 const QStringList AB{"a.bmp", "b.bmp"}, B{"b.bmp"};
 
 // The files dropped (Windows paths, or host paths from /), the answer whether to replace b.bmp,
-// the error of every copy (-1: b.bmp is read-only); the boxes, C:\Logos\ and the entries then.
-struct Drop { QStringList dropped; int answer, copyError; Boxes boxes; QStringList files, listed; bool duringScan = false; };
+// the error of every copy (-1: b.bmp is read-only); the boxes, C:\Logos\ and the entries then;
+// the pictures offered for conversion and the answer to that offer.
+struct Drop
+{
+    QStringList dropped; int answer, copyError; Boxes boxes; QStringList files, listed; bool duringScan = false;
+    QStringList offered = {}; std::optional<ConversionChoice> conversion = {};
+};
 
 // C:\Logos\ lists b.bmp; a.bmp, b.bmp, c.bmp and files that are no logos wait in C:\In\.
 void openForDrop(WindowFixture &f)
@@ -65,13 +71,15 @@ void openForDrop(WindowFixture &f)
     f.writeSettings("[SplashwheelSet]\nStart_Path=" + Folder + "\n");
     QVERIFY(f.writeLogos(Folder, {"b.bmp"}) && f.writeLogos(In, Three));
     QVERIFY(f.tmp.writeFile(In + "deep.bmp", pictures::bmp(QSize(320, 400), 24)) &&
-            f.tmp.writeFile(In + "small.bmp", pictures::bmp(QSize(100, 80), 8)));
+            f.tmp.writeFile(In + "small.bmp", pictures::bmp(QSize(100, 80), 8)) &&
+            f.tmp.writeFile(In + "b.png", pictures::png(QSize(64, 48))));
     QVERIFY(f.tmp.writeFileOfSize(In + "text.txt", 129078) && f.tmp.makeFolder(In + "dir.bmp"));
     QCOMPARE(f.start(), -1);
 }
 } // namespace
 Q_DECLARE_METATYPE(Edit)
 Q_DECLARE_METATYPE(Drop)
+Q_DECLARE_METATYPE(std::optional<bg::ConversionChoice>)
 
 class TestLogoActions : public QObject
 {
@@ -227,6 +235,59 @@ private slots:
         QCOMPARE(f->tmp.readFile(Targets[0]), original);
         QCOMPARE(attributes(Targets[0]), attr::Hidden);
         QCOMPARE(preview("imgStartup")->picture(), shown);
+    }
+
+    // A chosen entry that passes as a logo but is a JPEG, which the boot screen cannot show, is
+    // offered for conversion when applied: the logo made of it becomes LOGO.SYS and the JPEG goes
+    // to Showed. Declined, nothing changes; a failed write changes nothing either.
+    void applyConverted_data()
+    {
+        QTest::addColumn<std::optional<ConversionChoice>>("choice");
+        QTest::addColumn<int>("writeError");
+        QTest::newRow("converted with the band") << std::optional(ConversionChoice{false, true}) << 0;
+        QTest::newRow("declined") << std::optional<ConversionChoice>() << 0;
+        QTest::newRow("disk full") << std::optional(ConversionChoice{}) << rt::DiskFull;
+    }
+    void applyConverted()
+    {
+        QFETCH(std::optional<ConversionChoice>, choice);
+        QFETCH(int, writeError);
+        const QByteArray jpeg = pictures::jpeg(QSize(320, 400), false,
+                                               129500 - int(pictures::jpeg(QSize(320, 400)).size()));
+        QVERIFY(QByteArray::number(jpeg.size()).startsWith("129"));
+        QVERIFY(f->writeLogos(Folder, {"a.bmp"}) && f->tmp.writeFile(Folder + "photo.jpg", jpeg));
+        for (const char *original : {"LOGO", "LOGOW", "LOGOS"})
+            QVERIFY(f->tmp.writeFile(QStringLiteral("C:\\WINDOWS\\Bootgallery\\%1.NONE").arg(original), ""));
+        start();
+        QCOMPARE(f->entries(), (QStringList{"a.bmp", "photo.jpg"}));
+        f->faults->failEveryCallOf("writeFileAtomic", writeError);
+        f->desktop.chooseConversion(choice);
+        f->doubleClickRow(1);
+        QCOMPARE(f->desktop.offers.size(), 1);
+        QCOMPARE(f->desktop.offers[0].prompt,
+                 "'photo.jpg' 不是 Windows 開機時能顯示的點陣圖，直接更換的話 C:\\LOGO.SYS 將無法顯示。"
+                 "要把它轉換成開機畫面再更換嗎？原本的圖片會移到 Showed 資料夾。");
+        const bool applied = choice && !writeError;
+        if (choice)
+            QTRY_VERIFY(!f->desktop.boxes.isEmpty());
+        QTRY_VERIFY(!QApplication::activeModalWidget()); // the progress window has gone
+        const auto bitmap = LogoBitmap::parse(f->tmp.readFile(Targets[0]));
+        QCOMPARE(bool(bitmap), applied);
+        QCOMPARE(f->tmp.readFile(Used + "photo.jpg"), applied ? jpeg : QByteArray());
+        QCOMPARE(f->tmp.exists(Showed), applied);
+        QCOMPARE(f->tmp.readFile(Folder + "photo.jpg"), applied ? QByteArray() : jpeg);
+        QCOMPARE(f->entries(), applied ? QStringList{"a.bmp"} : (QStringList{"a.bmp", "photo.jpg"}));
+        if (!choice)
+            QVERIFY(f->desktop.boxes.isEmpty());
+        else if (applied) {
+            QCOMPARE(f->desktop.boxes, (Boxes{{Phrases[0] + "的畫面為==>photo.jpg", mb::Information, "更換成功"}}));
+            QCOMPARE(bitmap->firstAnimated, 236u);
+            QCOMPARE(attributes(Targets[0]), attr::Hidden);
+            QVERIFY(!preview("imgStartup")->picture().isNull());
+        } else {
+            QCOMPARE(f->desktop.boxes.size(), 1);
+            QVERIFY(f->desktop.boxes[0].prompt.startsWith("無法更換 C:\\LOGO.SYS，原本的畫面沒有改變。"));
+        }
     }
 
     // Links and other names of one file. b.bmp of C:\Logos\ is a link to a read-only file
@@ -526,10 +587,22 @@ private slots:
         const QStringList three{In + "a.bmp", In + "b.bmp", In + "c.bmp"};
         QTest::newRow("keep the existing") << Drop{three, mb::AnswerNo, 0, {ReplaceB}, Three, Three};
         QTest::newRow("replace it") << Drop{three, mb::AnswerYes, 0, {ReplaceB}, Three, Three};
-        // What is no logo is passed over without a word, a folder and the folder's own file too.
-        QTest::newRow("no logos among them")
-            << Drop{{In + "deep.bmp", In + "small.bmp", In + "text.txt", "c:\\logos\\B.BMP",
-                     In + "dir.bmp", In + "a.bmp"}, 0, 0, {}, AB, AB};
+        // Pictures that are no logos are offered for conversion, all at once; declined, they are
+        // passed over without a word, as are other files, a folder and the folder's own file.
+        const QStringList noLogos{In + "deep.bmp", In + "small.bmp", In + "text.txt", "c:\\logos\\B.BMP",
+                                  In + "dir.bmp", In + "a.bmp"};
+        const QStringList pictures{"deep.bmp", "small.bmp"};
+        QTest::newRow("no logos among them") << Drop{noLogos, 0, 0, {}, AB, AB, false, pictures};
+        const QStringList converted{"a.bmp", "b.bmp", "deep.bmp", "small.bmp"};
+        QTest::newRow("pictures converted")
+            << Drop{noLogos, 0, 0, {}, converted, converted, false, pictures, ConversionChoice{true, true}};
+        // A logo's name that is taken is given up only when the user says so.
+        QTest::newRow("converted name taken, kept")
+            << Drop{{In + "b.png"}, mb::AnswerNo, 0, {ReplaceB}, B, B, false, {"b.png"}, ConversionChoice{}};
+        QTest::newRow("converted name taken, replaced")
+            << Drop{{In + "b.png", In + "a.bmp"}, mb::AnswerYes, 0, {ReplaceB}, AB, AB, false, {"b.png"}, ConversionChoice{}};
+        QTest::newRow("conversion written over read-only")
+            << Drop{{In + "a.bmp", In + "b.png"}, mb::AnswerYes, -1, {ReplaceB, Denied}, AB, B, false, {"b.png"}, ConversionChoice{}};
         // Held until the scan has ended, then added and listed after the next scan.
         QTest::newRow("during a scan") << Drop{{In + "a.bmp"}, 0, 0, {}, AB, AB, true};
         // An error ends the drop with its message; what was copied waits for the next scan.
@@ -555,6 +628,8 @@ private slots:
             QTRY_VERIFY(f->w().isScanning());
         }
         f->desktop.answer(d.answer);
+        if (!d.offered.isEmpty())
+            f->desktop.chooseConversion(d.conversion);
         for (QString &path : d.dropped)
             path = path.startsWith('/') ? path : f->tmp.host(path);
         QVERIFY(f->dropOnList(d.dropped));
@@ -563,11 +638,26 @@ private slots:
         f->releaseScans();
         QTRY_COMPARE(scans.size(), (d.listed.size() > 1) + d.duringScan); // none after an error
         QCOMPARE(f->desktop.boxes, d.boxes);
+        QCOMPARE(f->desktop.offers.size(), d.offered.isEmpty() ? 0 : 1);
+        if (!d.offered.isEmpty()) {
+            QCOMPARE(f->desktop.offers[0].pictureNames, d.offered);
+            QCOMPARE(f->desktop.offerPreviews[0].size(), QSize(640, 480));
+        }
+        for (const QString &name : d.files) { // every new logo is one the boot screen shows
+            const QByteArray bytes = f->tmp.readFile(Folder + name);
+            const auto bitmap = LogoBitmap::parse(bytes);
+            QVERIFY2(bitmap && bytes.size() == 129078, qPrintable(name));
+            if (d.conversion && !name.startsWith('a'))
+                QCOMPARE(bitmap->firstAnimated, d.conversion->animatedBand && name != "b.bmp" ? 236u : 0u);
+        }
         QCOMPARE(QDir(f->tmp.host(Folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  d.files);
         QCOMPARE(f->entries(), d.listed);
         const bool replaced = d.answer == mb::AnswerYes && d.copyError == 0;
-        QCOMPARE(f->tmp.readFile(Folder + "b.bmp"), replaced ? f->tmp.readFile(In + "b.bmp") : old);
+        if (d.offered != QStringList{"b.png"})
+            QCOMPARE(f->tmp.readFile(Folder + "b.bmp"), replaced ? f->tmp.readFile(In + "b.bmp") : old);
+        else // the logo made of b.png, or the one that was there
+            QCOMPARE(f->tmp.readFile(Folder + "b.bmp") == old, !replaced);
     }
 };
 
