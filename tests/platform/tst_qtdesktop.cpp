@@ -116,12 +116,12 @@ private slots:
     }
 
     // The conversion window through real input: the picture and the options chosen show their
-    // preview (drawn on a worker); Convert gives the choice, Escape none.
+    // preview (drawn on a worker), one change after the other; Convert gives the choice, Cancel none.
     void conversionWindow_data()
     {
         QTest::addColumn<bool>("convert");
         QTest::newRow("converted") << true;
-        QTest::newRow("escaped") << false;
+        QTest::newRow("cancelled") << false;
     }
     void conversionWindow()
     {
@@ -141,28 +141,26 @@ private slots:
             const QPixmap pixmap = dialog->findChild<QLabel *>("imgBootScreen")->pixmap();
             return pixmap.isNull() ? QColor() : QColor(pixmap.toImage().pixel(5, 5));
         };
-        QColor first, last;
+        QList<QColor> shown;
         QTimer::singleShot(0, this, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog && dialog->objectName() == "frmConvert");
-            QTRY_VERIFY(shownColour(dialog).isValid());
-            first = shownColour(dialog);
             const auto click = [](QWidget *button) { // on the indicator
                 QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
             };
-            click(dialog->findChild<QWidget *>("optFill"));
-            click(dialog->findChild<QWidget *>("chkAnimatedBand"));
-            QTest::keyClick(dialog->findChild<QWidget *>("cboPicture"), Qt::Key_Down);
-            QTRY_COMPARE(shownColour(dialog), QColor(100, 200, 200));
-            last = shownColour(dialog);
-            if (convert)
-                QTest::mouseClick(dialog->findChild<QWidget *>("cmdConvert"), Qt::LeftButton);
-            else
-                QTest::keyClick(dialog, Qt::Key_Escape);
+            const std::function<void()> steps[] = {
+                [] {}, [&] { click(dialog->findChild<QWidget *>("optFill")); },
+                [&] { click(dialog->findChild<QWidget *>("chkAnimatedBand")); },
+                [&] { QTest::keyClick(dialog->findChild<QWidget *>("cboPicture"), Qt::Key_Down); }};
+            for (const QColor expected : {QColor(0, 0, 0), QColor(0, 200, 0), QColor(0, 200, 200), QColor(100, 200, 200)}) {
+                steps[shown.size()]();
+                QTRY_COMPARE(shownColour(dialog), expected);
+                shown.append(expected);
+            }
+            QTest::mouseClick(dialog->findChild<QWidget *>(convert ? "cmdConvert" : "cmdCancel"), Qt::LeftButton);
         });
         const auto choice = desktop.offerConversion(nullptr, offer);
-        QCOMPARE(first, QColor(0, 0, 0));
-        QCOMPARE(last, QColor(100, 200, 200));
+        QCOMPARE(shown.size(), 4);
         QCOMPARE(choice, convert ? std::optional(ConversionChoice{true, true}) : std::nullopt);
         QCOMPARE(drawn.first().first, 0);
         QCOMPARE(drawn.last().first, 1);

@@ -18,6 +18,12 @@ void FaultInjectingFileService::setAfterListing(std::function<void(const QString
     m_afterListing = std::move(hook);
 }
 
+void FaultInjectingFileService::setBeforeCallOf(const QString &op, std::function<void()> hook)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_beforeOp = op, m_before = std::move(hook);
+}
+
 int FaultInjectingFileService::changingCalls() const
 {
     const QMutexLocker lock(&m_mutex);
@@ -34,8 +40,11 @@ template<typename F>
 int FaultInjectingFileService::changing(const QString &op, const QStringList &paths, F &&call)
 {
     int error = 0;
+    std::function<void()> before;
     {
         const QMutexLocker lock(&m_mutex);
+        if (op == m_beforeOp)
+            before = m_before;
         const int overall = ++m_count, ofKind = ++m_countOf[op];
         for (const Fault &f : std::as_const(m_faults)) {
             const int nth = f.op.isEmpty() ? overall : ofKind;
@@ -45,6 +54,8 @@ int FaultInjectingFileService::changing(const QString &op, const QStringList &pa
             }
         }
     }
+    if (before)
+        before();
     const int result = error ? error : std::forward<F>(call)();
     const QMutexLocker lock(&m_mutex);
     m_log.append({op, paths, result, error != 0});

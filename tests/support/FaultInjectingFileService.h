@@ -37,6 +37,8 @@ public:
     void failEveryCallOf(const QString &op, int error) { plan({op, 0, error, false}); }
     // Runs after every folder listing, before the caller sees it.
     void setAfterListing(std::function<void(const QString &folder)> hook);
+    // Runs before every changing call of one kind, on the caller's thread (e.g. to hold a worker).
+    void setBeforeCallOf(const QString &op, std::function<void()> hook);
 
     int changingCalls() const; // failed ones included
     int callsOf(const QString &op) const;
@@ -84,6 +86,8 @@ private:
     QHash<QString, int> m_countOf;
     int m_count = 0;
     std::function<void(const QString &)> m_afterListing;
+    QString m_beforeOp;
+    std::function<void()> m_before;
 };
 
 } // namespace bg::test

@@ -15,6 +15,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QSemaphore>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -23,6 +25,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
+
+#include <atomic>
 
 using namespace bg;
 using namespace bg::test;
@@ -616,6 +620,13 @@ private slots:
     {
         QFETCH(Drop, d);
         FaultInjectingFileService &faults = f->injectFaults(); // passes calls on unless told
+        // The second logo is written once the window has counted the first.
+        QSemaphore secondWrite;
+        std::atomic_int writes = 0;
+        faults.setBeforeCallOf("writeFileAtomic", [&] {
+            if (writes++ == 1)
+                secondWrite.tryAcquire(1, 5000);
+        });
         if (d.copyError > 0)
             faults.failEveryCallOf("copyFile", d.copyError);
         openForDrop(*f);
@@ -633,6 +644,11 @@ private slots:
         for (QString &path : d.dropped)
             path = path.startsWith('/') ? path : f->tmp.host(path);
         QVERIFY(f->dropOnList(d.dropped));
+        if (d.conversion && d.offered.size() == 2) {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            QTRY_COMPARE(QApplication::activeModalWidget()->findChild<QLabel *>()->text(), "正在轉換圖片（2／2）…");
+            secondWrite.release();
+        }
         QTest::qWait(20);
         QCOMPARE(f->tmp.exists(Folder + "a.bmp"), d.files.contains("a.bmp") && !d.duringScan);
         f->releaseScans();
