@@ -1,5 +1,6 @@
 #include "Rotation.h"
 
+#include "platform/BootLogoFormat.h"
 #include "platform/TempNames.h"
 
 namespace onboot {
@@ -64,11 +65,6 @@ void copyText(char *to, const char *from, uint32_t capacity)
     for (; from[i] && i + 1 < capacity; ++i)
         to[i] = from[i];
     to[i] = '\0';
-}
-
-uint32_t read32(const uint8_t *p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 // Collects the names of a folder's own temporary files of one slot.
@@ -210,17 +206,7 @@ bool hasLogoSize(uint32_t size)
 
 bool isLogoHeader(const uint8_t *head, uint32_t length)
 {
-    if (length < LogoHeadLength || head[0] != 'B' || head[1] != 'M')
-        return false;
-    const uint8_t *info = head + 14;
-    const uint32_t infoSize = read32(info);
-    const uint32_t width = read32(info + 4);
-    const uint32_t height = read32(info + 8);
-    const uint32_t planes = uint32_t(info[12]) | uint32_t(info[13]) << 8;
-    const uint32_t bits = uint32_t(info[14]) | uint32_t(info[15]) << 8;
-    const uint32_t compression = read32(info + 16);
-    return infoSize >= 40 && width == 320 && (height == 400 || height == uint32_t(-400))
-        && planes == 1 && bits == 8 && compression == 0;
+    return bootlogo::isHead(head, length);
 }
 
 bool endsWithBackslash(System &system, const char *text)

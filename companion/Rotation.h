@@ -102,7 +102,7 @@ private:
 // and a header of an uncompressed 320 x 400 BMP of 8 bits per pixel.
 bool hasLogoSize(uint32_t size);
 bool isLogoHeader(const uint8_t *head, uint32_t length);
-inline constexpr uint32_t LogoHeadLength = 54;
+inline constexpr uint32_t LogoHeadLength = 54; // bootlogo::HeadBytes
 
 // True when the text ends in a backslash character (not the second byte of a double-byte one).
 bool endsWithBackslash(System &system, const char *text);

@@ -1,5 +1,6 @@
 #include "core/BootScreen.h"
 
+#include "platform/BootLogoFormat.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
@@ -10,37 +11,25 @@ namespace bg {
 
 namespace {
 
-quint16 u16(const QByteArray &data, int at)
-{
-    return qFromLittleEndian<quint16>(data.constData() + at);
-}
-
 quint32 u32(const QByteArray &data, int at)
 {
     return qFromLittleEndian<quint32>(data.constData() + at);
-}
-
-qint32 s32(const QByteArray &data, int at)
-{
-    return qFromLittleEndian<qint32>(data.constData() + at);
 }
 
 } // namespace
 
 std::optional<LogoBitmap> LogoBitmap::parse(const QByteArray &file)
 {
-    constexpr int FileHeader = 14, InfoHeader = 40, Palette = FileHeader + InfoHeader;
-    constexpr qint64 PixelBytes = qint64(Width) * Height; // 8-bit rows of 320 need no padding
-    if (file.size() < Palette + PaletteSize * 4 || !file.startsWith("BM"))
+    const auto *bytes = reinterpret_cast<const uint8_t *>(file.constData());
+    if (!bootlogo::isHead(bytes, uint32_t(std::min<qsizetype>(file.size(), bootlogo::HeadBytes))))
         return std::nullopt;
-    const quint32 pixelsAt = u32(file, 10);
+    constexpr int FileHeader = bootlogo::FileHeaderBytes;
+    constexpr qint64 PixelBytes = qint64(Width) * Height; // 8-bit rows of 320 need no padding
+    const qint64 paletteAt = FileHeader + qint64(u32(file, FileHeader));
     const quint32 coloursUsed = u32(file, FileHeader + 32);
-    const bool isLogoForm = u32(file, FileHeader) == InfoHeader && s32(file, FileHeader + 4) == Width &&
-                            s32(file, FileHeader + 8) == Height && u16(file, FileHeader + 12) == 1 &&
-                            u16(file, FileHeader + 14) == 8 && u32(file, FileHeader + 16) == 0 &&
-                            (coloursUsed == 0 || coloursUsed == PaletteSize);
-    if (!isLogoForm || pixelsAt < quint32(Palette + PaletteSize * 4) ||
-        qint64(pixelsAt) + PixelBytes > file.size())
+    const qint64 pixelsAt = u32(file, 10);
+    if ((coloursUsed != 0 && coloursUsed != PaletteSize) || pixelsAt < paletteAt + PaletteSize * 4
+        || pixelsAt + PixelBytes > file.size())
         return std::nullopt;
 
     LogoBitmap bitmap;
@@ -48,13 +37,15 @@ std::optional<LogoBitmap> LogoBitmap::parse(const QByteArray &file)
     bitmap.palette.reserve(PaletteSize);
     for (int i = 0; i < PaletteSize; ++i) {
         // RGBQUAD: blue, green, red, reserved.
-        const auto *quad = reinterpret_cast<const uchar *>(file.constData() + Palette + 4 * i);
+        const auto *quad = reinterpret_cast<const uchar *>(file.constData() + paletteAt + 4 * i);
         bitmap.palette.append(qRgb(quad[2], quad[1], quad[0]));
     }
+    const bool topDown = bootlogo::isTopDown(bytes);
     bitmap.indices.resize(qsizetype(PixelBytes));
-    for (int row = 0; row < Height; ++row) // the file's last row is the top one
+    for (int row = 0; row < Height; ++row) // bottom-up files hold the top row last
         memcpy(bitmap.indices.data() + qsizetype(row) * Width,
-               file.constData() + pixelsAt + qsizetype(Height - 1 - row) * Width, Width);
+               file.constData() + pixelsAt + qsizetype(topDown ? row : Height - 1 - row) * Width,
+               Width);
     return bitmap;
 }
 

@@ -11,8 +11,8 @@ namespace bg {
 class FileService;
 class PictureLoader;
 
-// A logo in the form the boot screen reads it: an uncompressed 8-bit 320 x 400 bitmap
-// (BITMAPINFOHEADER, rows bottom-up, a palette of 256 colours; 129,078 bytes).
+// A logo in the form the boot screen reads it: an uncompressed 8-bit 320 x 400 bitmap with a
+// palette of 256 colours (see platform/BootLogoFormat.h, the definition the companion shares).
 struct LogoBitmap
 {
     static constexpr int Width = 320;
@@ -26,7 +26,7 @@ struct LogoBitmap
     quint32 firstAnimated = 0; // biClrImportant: entries from here to 255 rotate; 0 none do
 
     // The bitmap in a file's bytes; nothing when they hold no such bitmap (another format,
-    // another depth or size, compressed, a short palette, cut short).
+    // another depth or size, compressed, fewer than 256 colours, cut short).
     static std::optional<LogoBitmap> parse(const QByteArray &file);
 };
 

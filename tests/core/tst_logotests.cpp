@@ -80,6 +80,10 @@ private slots:
             qToLittleEndian<quint32>(quint32(first), logo.data() + 50);
             QTest::addRow("k=%d", first) << logo << first;
         }
+        // Any BITMAPINFOHEADER or longer, rows either way; not the old OS/2 header.
+        QTest::newRow("top-down") << pics::bmp(Logo, 8, pics::BmpLayout::TopDown) << 0;
+        QTest::newRow("V5 header") << pics::bmp(Logo, 8, pics::BmpLayout::V5) << 0;
+        QTest::newRow("OS/2 header") << pics::bmp(Logo, 8, pics::BmpLayout::Core12) << -1;
         QTest::newRow("24 bits") << pics::bmp(Logo, 24) << -1;
         QTest::newRow("jpeg") << pics::jpeg(Logo) << -1;
     }

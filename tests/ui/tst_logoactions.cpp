@@ -2,6 +2,7 @@
 // drag of the large preview onto a slot preview), deleting it, Restore, the folder button,
 // renaming a logo in the box over its row, and pictures dropped on the list from a file manager.
 #include "core/BootScreen.h"
+#include "core/LogoTests.h"
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
 #include "support/PictureFactory.h"
@@ -286,6 +287,8 @@ private slots:
         else if (applied) {
             QCOMPARE(f->desktop.boxes, (Boxes{{Phrases[0] + "的畫面為==>photo.jpg", mb::Information, "更換成功"}}));
             QCOMPARE(bitmap->firstAnimated, 236u);
+            QVERIFY(LogoTester(f->tmp.files(), f->pictures).IsLogoFile(Targets[0])); // the tool's own test
+            QCOMPARE(f->tmp.readFile(Targets[0]).size(), 129078);
             QCOMPARE(attributes(Targets[0]), attr::Hidden);
             QVERIFY(!preview("imgStartup")->picture().isNull());
         } else {
