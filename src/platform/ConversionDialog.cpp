@@ -28,8 +28,14 @@ ConversionDialog::ConversionDialog(const ConversionOffer &offer, QWidget *parent
     m_pictures = new QComboBox(this);
     m_pictures->setObjectName(QStringLiteral("cboPicture"));
     m_pictures->addItems(offer.pictureNames);
+    auto *picturesLabel = new QLabel(QStringLiteral("預覽的圖片(&P)："), this);
+    picturesLabel->setBuddy(m_pictures);
+    auto *picturesLine = new QHBoxLayout;
+    picturesLine->addWidget(picturesLabel);
+    picturesLine->addWidget(m_pictures, 1);
     // One picture needs no choosing: its name is in the prompt.
     m_pictures->setVisible(offer.pictureNames.size() > 1);
+    picturesLabel->setVisible(offer.pictureNames.size() > 1);
 
     m_preview = new QLabel(this);
     m_preview->setObjectName(QStringLiteral("imgBootScreen"));
@@ -65,7 +71,7 @@ ConversionDialog::ConversionDialog(const ConversionOffer &offer, QWidget *parent
 
     auto *lines = new QVBoxLayout(this);
     lines->addWidget(m_prompt);
-    lines->addWidget(m_pictures);
+    lines->addLayout(picturesLine);
     lines->addWidget(m_preview, 0, Qt::AlignHCenter);
     lines->addWidget(layoutBox);
     lines->addWidget(m_band);
