@@ -274,7 +274,7 @@ private slots:
                  "要把它轉換成開機畫面再更換嗎？原本的圖片會移到 Showed 資料夾。");
         const bool applied = choice && !writeError;
         if (choice)
-            QTRY_VERIFY(!f->desktop.boxes.isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(!f->desktop.boxes.isEmpty(), 30000); // a sanitizer's build converts slowly
         QTRY_VERIFY(!QApplication::activeModalWidget()); // the progress window has gone
         const auto bitmap = LogoBitmap::parse(f->tmp.readFile(Targets[0]));
         QCOMPARE(bool(bitmap), applied);
@@ -649,13 +649,14 @@ private slots:
         QVERIFY(f->dropOnList(d.dropped));
         if (d.conversion && d.offered.size() == 2) {
             QTRY_VERIFY(QApplication::activeModalWidget());
-            QTRY_COMPARE(QApplication::activeModalWidget()->findChild<QLabel *>()->text(), "正在轉換圖片（2／2）…");
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeModalWidget()->findChild<QLabel *>()->text(),
+                                      "正在轉換圖片（2／2）…", 30000);
             secondWrite.release();
         }
         QTest::qWait(20);
         QCOMPARE(f->tmp.exists(Folder + "a.bmp"), d.files.contains("a.bmp") && !d.duringScan);
         f->releaseScans();
-        QTRY_COMPARE(scans.size(), (d.listed.size() > 1) + d.duringScan); // none after an error
+        QTRY_COMPARE_WITH_TIMEOUT(scans.size(), (d.listed.size() > 1) + d.duringScan, 30000); // none after an error
         QCOMPARE(f->desktop.boxes, d.boxes);
         QCOMPARE(f->desktop.offers.size(), d.offered.isEmpty() ? 0 : 1);
         if (!d.offered.isEmpty()) {
