@@ -88,8 +88,13 @@ DiskImage::Probe DiskImage::probe(const QString &hostPath)
     probe.locked = locked;
     probe.virtualSize = info.value(QStringLiteral("virtual-size")).toInteger();
     if (driver == qemuDriver(Format::Raw)) {
-        // QEMU's probe cannot see a fixed VHD: its only header is a footer after the data.
-        const HelperResult vhd = runInfo(path, locked, qemuDriver(Format::Vhd));
+        // QEMU's probe cannot see a fixed VHD: its only header is a footer after the data. Read
+        // as raw, it shares the image with writers; read as VHD, it meets their lock.
+        HelperResult vhd = runInfo(path, locked, qemuDriver(Format::Vhd));
+        if (!locked && isLockConflict(vhd.err)) {
+            probe.locked = locked = true;
+            vhd = runInfo(path, true, qemuDriver(Format::Vhd));
+        }
         if (vhd.succeeded()) {
             probe.format = Format::Vhd;
             probe.virtualSize = QJsonDocument::fromJson(vhd.out)
