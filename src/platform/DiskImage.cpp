@@ -69,7 +69,8 @@ DiskImage::Probe DiskImage::probe(const QString &hostPath)
     }
 
     // Without --force-share, qemu-img asks that nobody write meanwhile: a program that holds the
-    // image for writing (a running emulator) makes it fail, and that is the lock test.
+    // image for writing (a running emulator) makes it fail, and that is the lock test (of every
+    // format but raw, whose reader shares the image with writers).
     bool locked = false;
     HelperResult run = runInfo(path, false);
     if (run.started && !run.timedOut && run.exitCode != 0 && isLockConflict(run.err)) {
@@ -105,8 +106,8 @@ DiskImage::Probe DiskImage::probe(const QString &hostPath)
             probe.status = Status::NotAnImage; // a disk holds whole sectors
             return probe;
         } else if (!locked && file.isWritable()) {
-            // Reading a raw image shares it with writers, so only an open for writing meets an
-            // emulator's lock; qemu-io opens it so and writes nothing (flush only).
+            // An emulator that only reads a raw disk still keeps writers off it: only an open for
+            // writing meets that lock. qemu-io opens it so and writes nothing (flush only).
             const HelperResult write = runHelper(
                 QStringLiteral("qemu-io"),
                 {QStringLiteral("-f"), qemuDriver(Format::Raw), QStringLiteral("-c"),
