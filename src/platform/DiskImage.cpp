@@ -58,7 +58,7 @@ QString DiskImage::qemuDriver(Format format)
     return {};
 }
 
-DiskImage::Probe DiskImage::probe(const QString &hostPath)
+DiskImage::Probe DiskImage::probe(const QString &hostPath, bool testLock)
 {
     const QFileInfo file(hostPath);
     const QString path = file.absoluteFilePath();
@@ -72,8 +72,8 @@ DiskImage::Probe DiskImage::probe(const QString &hostPath)
     // image for writing (a running emulator) makes it fail, and that is the lock test (of every
     // format but raw, whose reader shares the image with writers).
     bool locked = false;
-    HelperResult run = runInfo(path, false);
-    if (run.started && !run.timedOut && run.exitCode != 0 && isLockConflict(run.err)) {
+    HelperResult run = runInfo(path, !testLock);
+    if (testLock && run.started && !run.timedOut && run.exitCode != 0 && isLockConflict(run.err)) {
         locked = true;
         run = runInfo(path, true);
     }
@@ -91,8 +91,8 @@ DiskImage::Probe DiskImage::probe(const QString &hostPath)
     if (driver == qemuDriver(Format::Raw)) {
         // QEMU's probe cannot see a fixed VHD: its only header is a footer after the data. Read
         // as raw, it shares the image with writers; read as VHD, it meets their lock.
-        HelperResult vhd = runInfo(path, locked, qemuDriver(Format::Vhd));
-        if (!locked && isLockConflict(vhd.err)) {
+        HelperResult vhd = runInfo(path, locked || !testLock, qemuDriver(Format::Vhd));
+        if (testLock && !locked && isLockConflict(vhd.err)) {
             probe.locked = locked = true;
             vhd = runInfo(path, true, qemuDriver(Format::Vhd));
         }
@@ -105,7 +105,7 @@ DiskImage::Probe DiskImage::probe(const QString &hostPath)
         } else if (file.size() == 0 || file.size() % sectorSize != 0) {
             probe.status = Status::NotAnImage; // a disk holds whole sectors
             return probe;
-        } else if (!locked && file.isWritable()) {
+        } else if (testLock && !locked && file.isWritable()) {
             // An emulator that only reads a raw disk still keeps writers off it: only an open for
             // writing meets that lock. qemu-io opens it so and writes nothing (flush only).
             const HelperResult write = runHelper(

@@ -32,8 +32,9 @@ public:
         QString detail; // qemu-img's own words when something is not Ok
     };
 
-    // hostPath may be relative; it is made absolute first.
-    static Probe probe(const QString &hostPath);
+    // hostPath may be relative; it is made absolute first. Without testLock, locked stays false
+    // and the probe is quicker (for reading, which shares the image).
+    static Probe probe(const QString &hostPath, bool testLock = true);
 
     // The name of the format as QEMU's block drivers call it ("raw", "vpc", "vdi", ...).
     static QString qemuDriver(Format format);

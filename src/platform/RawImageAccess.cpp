@@ -163,7 +163,8 @@ int daemonOf(const QString &folder)
 }
 
 // Stops the daemon (QEMU flushes and closes the image on SIGTERM and unmounts its export), makes
-// sure the export is unmounted, and removes the folder.
+// sure the export is unmounted, and removes the folder. Each close of the export's file already
+// flushed QEMU's caches to the image, so a daemon killed when it does not stop loses nothing.
 void dismantle(const QString &exports, const QString &folder, int pidfd)
 {
     if (pidfd >= 0) {
@@ -212,7 +213,7 @@ RawImageAccess::RawImageAccess(const QString &imagePath, Mode mode)
 void RawImageAccess::open(const QString &imagePath, Mode mode)
 {
     const QString path = QFileInfo(imagePath).absoluteFilePath();
-    const DiskImage::Probe probe = DiskImage::probe(path);
+    const DiskImage::Probe probe = DiskImage::probe(path, mode == Mode::Writable);
     switch (probe.status) {
     case DiskImage::Status::Ok: break;
     case DiskImage::Status::Unreadable: return fail(Error::Unreadable, probe.detail);
