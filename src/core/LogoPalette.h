@@ -59,7 +59,7 @@ public:
     int nearest(Colour lab, int count, int *out) const;
 
 private:
-    static constexpr int Cells = 24; // along the longest side
+    static constexpr int Cells = 12; // along the longest side
     std::array<int, 3> cellAt(Colour lab) const;
     int cellIndex(std::array<int, 3> c) const { return (c[0] * m_size[1] + c[1]) * m_size[2] + c[2]; }
 
