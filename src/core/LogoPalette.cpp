@@ -162,10 +162,11 @@ LabIndex::LabIndex(const std::vector<Colour> &lab)
         high = {std::max(high.r, c.r), std::max(high.g, c.g), std::max(high.b, c.b)};
     }
     m_origin = low;
-    m_cell = std::max({high.r - low.r, high.g - low.g, high.b - low.b, float(Cells)}) / Cells;
     m_high = high;
+    const float extent[3] = {high.r - low.r, high.g - low.g, high.b - low.b};
+    m_cell = std::max({extent[0], extent[1], extent[2], float(Cells)}) / Cells;
     for (int axis = 0; axis < 3; ++axis)
-        m_size[axis] = std::min(Cells, int((axis == 0 ? high.r - low.r : axis == 1 ? high.g - low.g : high.b - low.b) / m_cell) + 1);
+        m_size[axis] = std::min(Cells, int(extent[axis] / m_cell) + 1);
     // The colours in the order of their cells, each cell's first one in m_start.
     std::vector<int> cellOf(lab.size());
     m_start.assign(size_t(m_size[0] * m_size[1] * m_size[2]) + 1, 0);
@@ -273,7 +274,8 @@ Palette choosePalette(const std::vector<Colour> &pixels, int count)
         if (std::find(palette.stored.begin(), palette.stored.end(), stored) != palette.stored.end())
             continue;
         palette.stored.push_back(stored);
-        const Colour linear{lin[size_t(qRed(stored))], lin[size_t(qGreen(stored))], lin[size_t(qBlue(stored))]};
+        const Colour linear{lin[size_t(qRed(stored))], lin[size_t(qGreen(stored))],
+                            lin[size_t(qBlue(stored))]};
         palette.linear.push_back(linear);
         palette.lab.push_back(toLab(linear));
     }
