@@ -1,5 +1,7 @@
 #include "core/LogoConversion.h"
 
+#include "core/LogoPalette.h"
+
 #include <QColor>
 #include <QImageReader>
 #include <QtEndian>
@@ -17,45 +19,7 @@ namespace bg {
 
 namespace {
 
-// --- colour ----------------------------------------------------------------------------------
-
-struct Rgb
-{
-    float r = 0, g = 0, b = 0;
-};
-
-inline Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-inline Rgb operator-(Rgb a, Rgb b) { return {a.r - b.r, a.g - b.g, a.b - b.b}; }
-inline Rgb operator*(Rgb a, float f) { return {a.r * f, a.g * f, a.b * f}; }
-inline float distance2(Rgb a, Rgb b)
-{
-    const float dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
-    return dr * dr + dg * dg + db * db;
-}
-
-float toLinear(float v)
-{
-    return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
-}
-
-float toEncoded(float v)
-{
-    v = std::clamp(v, 0.0f, 1.0f);
-    return v <= 0.0031308f ? v * 12.92f : 1.055f * std::pow(v, 1.0f / 2.4f) - 0.055f;
-}
-
-const std::array<float, 256> &linearTable()
-{
-    static const std::array<float, 256> table = [] {
-        std::array<float, 256> t{};
-        for (int i = 0; i < 256; ++i)
-            t[size_t(i)] = toLinear(float(i) / 255.0f);
-        return t;
-    }();
-    return table;
-}
-
-int encode8(float linear) { return int(std::lround(toEncoded(linear) * 255.0f)); }
+using logo::Colour;
 
 // Runs body(begin, end) over [0, count) in a few parts on their own threads.
 void inParallel(int count, const std::function<void(int, int)> &body)
@@ -121,14 +85,14 @@ std::vector<std::vector<Tap>> axisTaps(int count, double span, double offset, in
 }
 
 // One row of the picture in linear light, transparent parts over black.
-void linearRow(const QImage &image, int y, std::vector<Rgb> &row)
+void linearRow(const QImage &image, int y, std::vector<Colour> &row)
 {
-    const auto &lin = linearTable();
+    const auto &lin = logo::linearTable();
     const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
     const bool alpha = image.hasAlphaChannel();
     for (int x = 0; x < image.width(); ++x) {
         const QRgb p = line[x];
-        Rgb c{lin[size_t(qRed(p))], lin[size_t(qGreen(p))], lin[size_t(qBlue(p))]};
+        Colour c{lin[size_t(qRed(p))], lin[size_t(qGreen(p))], lin[size_t(qBlue(p))]};
         if (alpha)
             c = c * (float(qAlpha(p)) / 255.0f);
         row[size_t(x)] = c;
@@ -136,15 +100,15 @@ void linearRow(const QImage &image, int y, std::vector<Rgb> &row)
 }
 
 // The colour of the picture's edges that meet the border: the mean of those rows or columns.
-Rgb edgeColour(const QImage &image, bool rows)
+Colour edgeColour(const QImage &image, bool rows)
 {
-    Rgb sum;
+    Colour sum;
     int n = 0;
-    std::vector<Rgb> row(size_t(image.width()));
+    std::vector<Colour> row(size_t(image.width()));
     if (rows) {
         for (int y : {0, image.height() - 1}) {
             linearRow(image, y, row);
-            for (const Rgb &c : row)
+            for (const Colour &c : row)
                 sum = sum + c;
             n += image.width();
         }
@@ -159,7 +123,7 @@ Rgb edgeColour(const QImage &image, bool rows)
 }
 
 // The picture resampled onto the 320 x 400 logo in linear light.
-std::vector<Rgb> resample(const QImage &image, LogoFit fit)
+std::vector<Colour> resample(const QImage &image, LogoFit fit)
 {
     const int w = image.width(), h = image.height();
     const bool wide = double(w) * 3 >= double(h) * 4;
@@ -171,7 +135,7 @@ std::vector<Rgb> resample(const QImage &image, LogoFit fit)
     const auto tapsX = axisTaps(LogoWidth, spanX, (spanX - w) / 2, w);
     const auto tapsY = axisTaps(LogoHeight, spanY, (spanY - h) / 2, h);
     const bool hasBorder = fit == LogoFit::Fit && (spanX > w || spanY > h);
-    const Rgb border = hasBorder ? edgeColour(image, spanY > h) : Rgb{};
+    const Colour border = hasBorder ? edgeColour(image, spanY > h) : Colour{};
 
     // Each source row that an output row uses, shrunk to the logo's width.
     std::vector<char> used(size_t(h), 0);
@@ -179,31 +143,31 @@ std::vector<Rgb> resample(const QImage &image, LogoFit fit)
         for (const Tap &t : taps)
             if (t.index >= 0)
                 used[size_t(t.index)] = 1;
-    std::vector<Rgb> rows(size_t(h) * LogoWidth);
+    std::vector<Colour> rows(size_t(h) * LogoWidth);
     inParallel(h, [&](int begin, int end) {
-        std::vector<Rgb> line(static_cast<size_t>(w));
+        std::vector<Colour> line(static_cast<size_t>(w));
         for (int y = begin; y < end; ++y) {
             if (!used[size_t(y)])
                 continue;
             linearRow(image, y, line);
-            Rgb *out = &rows[size_t(y) * LogoWidth];
+            Colour *out = &rows[size_t(y) * LogoWidth];
             for (int x = 0; x < LogoWidth; ++x) {
-                Rgb c;
+                Colour c;
                 for (const Tap &t : tapsX[size_t(x)])
                     c = c + (t.index < 0 ? border : line[size_t(t.index)]) * t.weight;
                 out[x] = c;
             }
         }
     });
-    std::vector<Rgb> logo(size_t(LogoWidth) * LogoHeight);
+    std::vector<Colour> logo(size_t(LogoWidth) * LogoHeight);
     for (int y = 0; y < LogoHeight; ++y) {
-        Rgb *out = &logo[size_t(y) * LogoWidth];
+        Colour *out = &logo[size_t(y) * LogoWidth];
         for (const Tap &t : tapsY[size_t(y)]) {
             if (t.index < 0) {
                 for (int x = 0; x < LogoWidth; ++x)
                     out[x] = out[x] + border * t.weight;
             } else {
-                const Rgb *in = &rows[size_t(t.index) * LogoWidth];
+                const Colour *in = &rows[size_t(t.index) * LogoWidth];
                 for (int x = 0; x < LogoWidth; ++x)
                     out[x] = out[x] + in[x] * t.weight;
             }
@@ -212,247 +176,137 @@ std::vector<Rgb> resample(const QImage &image, LogoFit fit)
     return logo;
 }
 
-// --- palette ---------------------------------------------------------------------------------
-
-int nearest(const std::vector<Rgb> &palette, Rgb c)
-{
-    int best = 0;
-    float bestDistance = distance2(palette[0], c);
-    for (size_t i = 1; i < palette.size(); ++i) {
-        const Rgb &p = palette[i];
-        float d = (p.r - c.r) * (p.r - c.r);
-        if (d >= bestDistance)
-            continue;
-        d += (p.g - c.g) * (p.g - c.g);
-        if (d >= bestDistance)
-            continue;
-        d += (p.b - c.b) * (p.b - c.b);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = int(i);
-        }
-    }
-    return best;
-}
-
-// Median cut: the box with the largest squared error is split at the median of its widest
-// spread until there are `count` boxes; their means seed the palette.
-std::vector<Rgb> medianCut(std::vector<Rgb> samples, int count)
-{
-    struct Box
-    {
-        size_t begin, end;
-        float error;
-        int axis;
-    };
-    const auto channel = [](const Rgb &c, int axis) { return axis == 0 ? c.r : axis == 1 ? c.g : c.b; };
-    const auto measure = [&](size_t begin, size_t end) {
-        double sum[3] = {}, sum2[3] = {};
-        for (size_t i = begin; i < end; ++i)
-            for (int a = 0; a < 3; ++a) {
-                const double v = channel(samples[i], a);
-                sum[a] += v;
-                sum2[a] += v * v;
-            }
-        const double n = double(end - begin);
-        Box box{begin, end, 0, 0};
-        double widest = -1;
-        for (int a = 0; a < 3; ++a) {
-            const double error = sum2[a] - sum[a] * sum[a] / n;
-            box.error += float(error);
-            if (error > widest) {
-                widest = error;
-                box.axis = a;
-            }
-        }
-        return box;
-    };
-    std::vector<Box> boxes{measure(0, samples.size())};
-    while (int(boxes.size()) < count) {
-        const auto it = std::max_element(boxes.begin(), boxes.end(),
-                                         [](const Box &a, const Box &b) { return a.error < b.error; });
-        if (it->end - it->begin < 2 || it->error <= 0)
-            break;
-        const Box box = *it;
-        const size_t middle = box.begin + (box.end - box.begin) / 2;
-        std::nth_element(samples.begin() + std::ptrdiff_t(box.begin),
-                         samples.begin() + std::ptrdiff_t(middle),
-                         samples.begin() + std::ptrdiff_t(box.end),
-                         [&](const Rgb &a, const Rgb &b) {
-                             return channel(a, box.axis) < channel(b, box.axis);
-                         });
-        *it = measure(box.begin, middle);
-        boxes.push_back(measure(middle, box.end));
-    }
-    std::vector<Rgb> means;
-    for (const Box &box : boxes) {
-        Rgb sum;
-        for (size_t i = box.begin; i < box.end; ++i)
-            sum = sum + samples[i];
-        means.push_back(sum * (1.0f / float(box.end - box.begin)));
-    }
-    return means;
-}
-
-// A few rounds of k-means over the samples from the seeds.
-void refine(const std::vector<Rgb> &samples, std::vector<Rgb> &centres, int rounds)
-{
-    std::vector<int> owner(samples.size());
-    for (int round = 0; round < rounds; ++round) {
-        inParallel(int(samples.size()), [&](int begin, int end) {
-            for (int i = begin; i < end; ++i)
-                owner[size_t(i)] = nearest(centres, samples[size_t(i)]);
-        });
-        std::vector<Rgb> sums(centres.size());
-        std::vector<int> counts(centres.size(), 0);
-        for (size_t i = 0; i < samples.size(); ++i) {
-            sums[size_t(owner[i])] = sums[size_t(owner[i])] + samples[i];
-            ++counts[size_t(owner[i])];
-        }
-        for (size_t k = 0; k < centres.size(); ++k)
-            if (counts[k])
-                centres[k] = sums[k] * (1.0f / float(counts[k]));
-    }
-}
-
-struct Palette
-{
-    std::vector<Rgb> linear;       // as the screen mixes them
-    std::vector<QRgb> stored;      // as the file keeps them, 8 bits a channel
-};
-
-// The palette: chosen among gamma-encoded colours, whose steps are about as far apart to the
-// eye in the dark as in the light (chosen in linear light, the dark shades get too few).
-Palette choosePalette(const std::vector<Rgb> &pixels, int count)
-{
-    std::vector<Rgb> samples;
-    const size_t step = std::max<size_t>(1, pixels.size() / 40000);
-    samples.reserve(pixels.size() / step + 1);
-    for (size_t i = 0; i < pixels.size(); i += step)
-        samples.push_back({toEncoded(pixels[i].r), toEncoded(pixels[i].g), toEncoded(pixels[i].b)});
-    std::vector<Rgb> centres = medianCut(samples, count);
-    refine(samples, centres, 4);
-
-    Palette palette;
-    for (const Rgb &encoded : centres) {
-        const Rgb c{toLinear(encoded.r), toLinear(encoded.g), toLinear(encoded.b)};
-        const QRgb stored = qRgb(encode8(c.r), encode8(c.g), encode8(c.b));
-        if (std::find(palette.stored.begin(), palette.stored.end(), stored) != palette.stored.end())
-            continue;
-        palette.stored.push_back(stored);
-        const auto &lin = linearTable();
-        palette.linear.push_back({lin[size_t(qRed(stored))], lin[size_t(qGreen(stored))],
-                                  lin[size_t(qBlue(stored))]});
-    }
-    return palette;
-}
-
 // --- dithering -------------------------------------------------------------------------------
 
-// The `count` palette entries nearest to c, nearest first.
-template<int count>
-void nearestFew(const std::vector<Rgb> &palette, Rgb c, std::array<int, count> &out,
-                std::array<float, count> &distances)
-{
-    distances.fill(std::numeric_limits<float>::max());
-    out.fill(0);
-    for (size_t i = 0; i < palette.size(); ++i) {
-        const float d = distance2(palette[i], c);
-        if (d >= distances[count - 1])
-            continue;
-        int at = count - 1;
-        for (; at > 0 && distances[size_t(at - 1)] > d; --at) {
-            distances[size_t(at)] = distances[size_t(at - 1)];
-            out[size_t(at)] = out[size_t(at - 1)];
-        }
-        distances[size_t(at)] = d;
-        out[size_t(at)] = int(i);
-    }
-}
+// Each pixel of a block chooses among its own nearest palette colours and then the block mean's.
+constexpr int OwnChoices = 4, Choices = 7;
 
-Rgb clamped(Rgb c)
+// A block's choices, each with its part in the block's mean and its unlikeness to its pixel,
+// both in CIELAB units through the slope at the block's mean.
+struct BlockChoices
 {
-    return {std::clamp(c.r, 0.0f, 1.0f), std::clamp(c.g, 0.0f, 1.0f), std::clamp(c.b, 0.0f, 1.0f)};
-}
+    int entry[4][Choices];
+    Colour part[4][Choices];
+    float unlike[4][Choices];
+};
 
-// Error diffusion (Floyd-Steinberg weights, serpentine) over blocks of 2 x 2 pixels in linear
-// light, as the eye mixes neighbouring pixels: each block takes, from the few palette colours
-// nearest to each of its pixels and to the block's mean, the four whose mean comes closest to
-// the block's mean (its pixels' own likeness weighing in a little), and passes on part of what
-// its mean still misses. Four colours mixed reach far finer shades than one.
-std::vector<uchar> ditherBlocks(const std::vector<Rgb> &pixels, int rows, const std::vector<Rgb> &palette)
+BlockChoices choicesFor(const Colour (&wanted)[4], Colour mean, const logo::LabSlope &slope,
+                        const logo::Palette &palette, const logo::LabIndex &index)
 {
-    constexpr int Own = 4, Near = 7;
+    // How much a pixel's likeness to its own colour counts against the block's mean.
     constexpr float likeness = 0.05f;
+    BlockChoices choices;
+    int shared[Choices];
+    const int sharedCount = index.nearest(logo::toLab(mean), Choices, shared);
+    for (int i = 0; i < 4; ++i) {
+        int *entry = choices.entry[i];
+        const int own = index.nearest(logo::toLab(wanted[i]), OwnChoices, entry);
+        int n = own;
+        for (int k = 0; k < sharedCount && n < Choices; ++k)
+            if (std::find(entry, entry + own, shared[k]) == entry + own)
+                entry[n++] = shared[k];
+        for (; n < Choices; ++n) // a palette of very few colours
+            entry[n] = entry[0];
+        const Colour pixel = slope.apply(wanted[i]);
+        for (int k = 0; k < Choices; ++k) {
+            const Colour c = slope.apply(palette.linear[size_t(entry[k])]);
+            choices.part[i][k] = c * 0.25f;
+            choices.unlike[i][k] = likeness * 0.25f * distance2(c, pixel);
+        }
+    }
+    return choices;
+}
+
+// The choice for each pixel that brings the block's mean closest to the target, its pixels'
+// unlikeness added. Every choice for the first two pixels meets every choice for the last two:
+// what the first pair leaves of the target against what the second pair gives, laid out for
+// the compiler to vectorize, padded with pairs that never win.
+std::array<int, 4> bestMix(const BlockChoices &choices, Colour target)
+{
+    constexpr int Pairs = Choices * Choices, Padded = (Pairs + 7) / 8 * 8;
+    float leftR[Pairs], leftG[Pairs], leftB[Pairs], leftCost[Pairs];
+    float givenR[Padded] = {}, givenG[Padded] = {}, givenB[Padded] = {}, givenCost[Padded];
+    std::fill(givenCost + Pairs, givenCost + Padded, std::numeric_limits<float>::max());
+    for (int a = 0; a < Choices; ++a)
+        for (int b = 0; b < Choices; ++b) {
+            const int k = a * Choices + b;
+            const Colour left = target - choices.part[0][a] - choices.part[1][b];
+            const Colour given = choices.part[2][a] + choices.part[3][b];
+            leftR[k] = left.r;
+            leftG[k] = left.g;
+            leftB[k] = left.b;
+            leftCost[k] = choices.unlike[0][a] + choices.unlike[1][b];
+            givenR[k] = given.r;
+            givenG[k] = given.g;
+            givenB[k] = given.b;
+            givenCost[k] = choices.unlike[2][a] + choices.unlike[3][b];
+        }
+    float best = std::numeric_limits<float>::max();
+    int bestFirst = 0, bestSecond = 0;
+    for (int first = 0; first < Pairs; ++first) {
+        float score[Padded];
+        for (int k = 0; k < Padded; ++k) {
+            const float dr = givenR[k] - leftR[first], dg = givenG[k] - leftG[first],
+                        db = givenB[k] - leftB[first];
+            score[k] = dr * dr + dg * dg + db * db + givenCost[k];
+        }
+        float lanes[8];
+        std::copy(score, score + 8, lanes);
+        for (int k = 8; k < Padded; k += 8)
+            for (int j = 0; j < 8; ++j)
+                lanes[j] = score[k + j] < lanes[j] ? score[k + j] : lanes[j];
+        const float lowest = *std::min_element(lanes, lanes + 8);
+        if (lowest + leftCost[first] < best) {
+            best = lowest + leftCost[first];
+            bestFirst = first;
+            bestSecond = int(std::find(score, score + Pairs, lowest) - score);
+        }
+    }
+    return {bestFirst / Choices, bestFirst % Choices, bestSecond / Choices, bestSecond % Choices};
+}
+
+// Error diffusion over blocks of 2 x 2 pixels. The eye sees a block's pixels mixed in linear
+// light, so each block takes the four palette colours whose mean comes closest in CIELAB to the
+// block's mean, its pixels' likeness to their own colours weighing in a little. The miss is
+// judged through CIELAB's slope at the block's colour, which weighs it as the eye does (dark
+// shades and blue against yellow far more finely than linear light would). Four colours mixed
+// reach far finer shades than one. A quarter of what the mean still misses travels on
+// (Floyd-Steinberg weights, serpentine): each block's own best mix is already as close as it
+// can come, and more would pull the next block off its shade.
+std::vector<uchar> ditherBlocks(const std::vector<Colour> &pixels, int rows, const logo::Palette &palette)
+{
+    constexpr float passedOn = 0.25f;
     const int columns = LogoWidth / 2;
+    const logo::LabIndex index(palette.lab);
     std::vector<uchar> indices(static_cast<size_t>(LogoWidth) * LogoHeight, 0);
-    std::vector<Rgb> current(size_t(columns) + 2), next(size_t(columns) + 2);
+    std::vector<Colour> current(size_t(columns) + 2), next(size_t(columns) + 2);
     for (int by = 0; by < rows / 2; ++by) {
         const bool forward = by % 2 == 0;
         const int dir = forward ? 1 : -1;
-        std::fill(next.begin(), next.end(), Rgb{});
+        std::fill(next.begin(), next.end(), Colour{});
         for (int step = 0; step < columns; ++step) {
             const int bx = forward ? step : columns - 1 - step;
             const size_t at[4] = {size_t(2 * by) * LogoWidth + size_t(2 * bx),
                                   size_t(2 * by) * LogoWidth + size_t(2 * bx + 1),
                                   size_t(2 * by + 1) * LogoWidth + size_t(2 * bx),
                                   size_t(2 * by + 1) * LogoWidth + size_t(2 * bx + 1)};
-            const Rgb carried = current[size_t(bx + 1)];
-            Rgb mean;
-            std::array<std::array<int, Near>, 4> near;
-            std::array<std::array<float, Near>, 4> unlike;
-            for (int i = 0; i < 4; ++i)
+            const Colour carried = current[size_t(bx + 1)];
+            Colour wanted[4], mean;
+            for (int i = 0; i < 4; ++i) {
+                wanted[i] = logo::clamped(pixels[at[i]] + carried);
                 mean = mean + pixels[at[i]];
-            mean = clamped(mean * 0.25f + carried);
-            std::array<int, Near - Own> shared;
-            std::array<float, Near - Own> sharedDistance;
-            nearestFew<Near - Own>(palette, mean, shared, sharedDistance);
+            }
+            mean = logo::clamped(mean * 0.25f + carried);
+            const logo::LabSlope slope = logo::labSlope(mean);
+            const BlockChoices choices = choicesFor(wanted, mean, slope, palette, index);
+            const std::array<int, 4> chosen = bestMix(choices, slope.apply(mean));
+            Colour got;
             for (int i = 0; i < 4; ++i) {
-                const Rgb own = clamped(pixels[at[i]] + carried);
-                std::array<int, Own> mine;
-                std::array<float, Own> mineDistance;
-                nearestFew<Own>(palette, own, mine, mineDistance);
-                for (int k = 0; k < Near; ++k) {
-                    near[size_t(i)][size_t(k)] = k < Own ? mine[size_t(k)] : shared[size_t(k - Own)];
-                    unlike[size_t(i)][size_t(k)] = distance2(palette[size_t(near[size_t(i)][size_t(k)])], own);
-                }
+                const int entry = choices.entry[i][chosen[size_t(i)]];
+                indices[at[i]] = uchar(entry);
+                got = got + palette.linear[size_t(entry)];
             }
-            // The eye tells dark shades apart far more finely than bright ones (lightness goes
-            // as the cube root of luminance): a miss weighs as the lightness it changes.
-            const float luminance = 0.2126f * mean.r + 0.7152f * mean.g + 0.0722f * mean.b;
-            const float weight = 1.0f / std::pow(luminance + 0.01f, 4.0f / 3.0f);
-            float best = std::numeric_limits<float>::max();
-            std::array<int, 4> chosen{};
-            for (int a = 0; a < Near; ++a) {
-                const Rgb sa = palette[size_t(near[0][size_t(a)])];
-                const float ua = unlike[0][size_t(a)];
-                for (int b = 0; b < Near; ++b) {
-                    const Rgb sb = sa + palette[size_t(near[1][size_t(b)])];
-                    const float ub = ua + unlike[1][size_t(b)];
-                    for (int c = 0; c < Near; ++c) {
-                        const Rgb sc = sb + palette[size_t(near[2][size_t(c)])];
-                        const float uc = ub + unlike[2][size_t(c)];
-                        for (int d = 0; d < Near; ++d) {
-                            const Rgb sd = sc + palette[size_t(near[3][size_t(d)])];
-                            const float score = weight * distance2(sd * 0.25f, mean) +
-                                                likeness * (uc + unlike[3][size_t(d)]) * 0.25f;
-                            if (score < best) {
-                                best = score;
-                                chosen = {a, b, c, d};
-                            }
-                        }
-                    }
-                }
-            }
-            Rgb got;
-            for (int i = 0; i < 4; ++i) {
-                const int index = near[size_t(i)][size_t(chosen[size_t(i)])];
-                indices[at[i]] = uchar(index);
-                got = got + palette[size_t(index)];
-            }
-            // Half the miss travels on: enough to keep wide areas true on average, while each
-            // block stays close to its own shade.
-            const Rgb e = (mean - got * 0.25f) * 0.5f;
+            const Colour e = (mean - got * 0.25f) * passedOn;
             current[size_t(bx + 1 + dir)] = current[size_t(bx + 1 + dir)] + e * (7.0f / 16);
             next[size_t(bx + 1 - dir)] = next[size_t(bx + 1 - dir)] + e * (3.0f / 16);
             next[size_t(bx + 1)] = next[size_t(bx + 1)] + e * (5.0f / 16);
@@ -521,14 +375,14 @@ QByteArray convertToLogo(const QImage &picture, const LogoConversionOptions &opt
         return QByteArray();
     const QImage image = picture.convertToFormat(
         picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    const std::vector<Rgb> pixels = resample(image, options.fit);
+    const std::vector<Colour> pixels = resample(image, options.fit);
 
     const int pictureRows = options.animatedBand ? LogoHeight - LogoBandRows : LogoHeight;
     const int colours = options.animatedBand ? LogoBandFirstEntry : 256;
-    Palette palette = choosePalette(
-        std::vector<Rgb>(pixels.begin(), pixels.begin() + std::ptrdiff_t(pictureRows) * LogoWidth),
+    logo::Palette palette = logo::choosePalette(
+        std::vector<Colour>(pixels.begin(), pixels.begin() + std::ptrdiff_t(pictureRows) * LogoWidth),
         colours);
-    std::vector<uchar> indices = ditherBlocks(pixels, pictureRows, palette.linear);
+    std::vector<uchar> indices = ditherBlocks(pixels, pictureRows, palette);
 
     palette.stored.resize(256, qRgb(0, 0, 0));
     if (options.animatedBand) {

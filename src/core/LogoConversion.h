@@ -33,8 +33,9 @@ QImage readPicture(const QString &hostPath);
 // The picture as a logo the boot screen shows: a 320 x 400, 256-colour uncompressed BMP of
 // LogoFileSize bytes, the picture spread over the 4:3 screen that shows each pixel twice as wide
 // as tall. Resampled by area in linear light; a palette chosen by median cut refined by k-means
-// among gamma-encoded colours; error diffusion over blocks of 2 x 2 pixels in linear light.
-// Empty for a null image. Thread-safe.
+// in CIELAB; each block of 2 x 2 pixels given the four colours whose mean in linear light comes
+// closest to the block's in CIELAB, with a little of the miss diffused on. Empty for a null
+// image. Thread-safe.
 QByteArray convertToLogo(const QImage &picture, const LogoConversionOptions &options = {});
 
 } // namespace bg

@@ -1,10 +1,12 @@
 // Any picture made a logo: the file the boot screen shows, its geometry and its animated band.
 #include "core/LogoConversion.h"
+#include "core/LogoPalette.h"
 #include "core/LogoTests.h"
 #include "platform/PictureLoader.h"
 #include "support/TempPrefix.h"
 
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QtEndian>
 
@@ -99,6 +101,32 @@ private slots:
         QCOMPARE(bottom.size(), 256 - LogoBandFirstEntry);
         QVERIFY(*std::min_element(bottom.begin(), bottom.end()) == LogoBandFirstEntry);
         QVERIFY(*std::max_element(above.begin(), above.end()) < LogoBandFirstEntry);
+    }
+
+    // The nearest palette colours found through the grid of cells are those a search of every
+    // colour finds, for palettes of one colour or many and colours inside and outside them.
+    void nearestColours()
+    {
+        QRandomGenerator random(7);
+        const auto unit = [&] { return float(random.generateDouble()); };
+        for (const int size : {1, 2, 9, 236, 256}) {
+            std::vector<logo::Colour> lab;
+            for (int i = 0; i < size; ++i) // crowded in the dark greens, as photographs are
+                lab.push_back(logo::toLab({unit() * unit() * 0.3f, unit() * 0.5f, unit() * unit()}));
+            const logo::LabIndex index(lab);
+            for (int q = 0; q < 300; ++q) {
+                const logo::Colour c = logo::toLab({unit(), unit(), unit()});
+                const int count = 1 + q % 8;
+                int found[16];
+                QCOMPARE(index.nearest(c, count, found), std::min(count, size));
+                std::vector<float> all;
+                for (const logo::Colour &p : lab)
+                    all.push_back(logo::distance2(p, c));
+                std::sort(all.begin(), all.end());
+                for (int k = 0; k < std::min(count, size); ++k)
+                    QCOMPARE(logo::distance2(lab[size_t(found[k])], c), all[size_t(k)]);
+            }
+        }
     }
 };
 
