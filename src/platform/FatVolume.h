@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/Mtools.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace bg::fat {
+
+// One entry of a folder of the volume.
+struct VolumeEntry
+{
+    QString name;        // the long name, or the 8.3 name when the entry has none
+    QString shortName;   // the 8.3 name as stored, upper case ("LONGNA~1.BMP", "LOGO.SYS")
+    bool hasLongName = false;
+    qint64 size = 0;
+    int attributes = 0;  // bg::attr bits: ReadOnly, Hidden, System, Directory, Archive
+
+    bool isFolder() const;
+};
+
+// What reading one file gave.
+struct FileRead
+{
+    int error = 0;          // 0 or a run-time error number
+    QByteArray data;        // at most the maximum asked for
+    bool truncated = false; // the file is longer than that maximum
+};
+
+// One FAT volume (FAT12, FAT16 or FAT32) inside a raw disk image file, from a byte offset on
+// (0 for a floppy image, the partition's start otherwise), read and written only through mtools.
+//
+// Paths are Windows paths inside the volume without a drive letter ("\WINDOWS\LOGOW.SYS", "\"
+// for the root); they match entries ignoring case, by long or 8.3 name, as on Windows. A name
+// that is already an upper-case 8.3 name (LOGO.SYS, SW.INI) is stored as exactly that 8.3 entry,
+// without a long-name entry; other names get a long name and a generated 8.3 name.
+//
+// Every function returns 0 or a run-time error number (RuntimeError.h): 53 file not found,
+// 76 path not found (also a missing image), 58 already exists (also a folder that is not empty),
+// 70 read-only entry or image, 61 volume full, 52 a name no FAT entry can hold, 75 the rest
+// (no FAT volume at the offset, an mtools call past its timeout).
+//
+// The image is open only during each mtools call; every call ends at the timeout. Nothing is
+// cached: each call sees the image as it is then. One object may be used from one thread at a
+// time; separate objects may be used from any threads.
+class FatVolume
+{
+public:
+    FatVolume(const QString &imagePath, qint64 offset, int timeoutMs = 60000);
+
+    // Every entry of a folder but "." and "..", in the folder's order (two mtools calls for the
+    // whole folder: mattrib for the attributes, mdir for the sizes and 8.3 names).
+    int list(const QString &folder, QList<VolumeEntry> &entries) const;
+    // Reads the named files of one folder in one mtools call, at most maxBytes of each; one
+    // result per name, in the order given. A missing name or a folder is 53 in its result.
+    QList<FileRead> readFiles(const QString &folder, const QStringList &names,
+                              qint64 maxBytes) const;
+    FileRead readFile(const QString &path, qint64 maxBytes) const;
+
+    // Writes a file from bytes. An existing file is replaced only when replace is set and it is
+    // not read-only (58 and 70 otherwise). The bytes go to a new file of the temporary-name form
+    // (TempNames.h) in the same folder first; only when that is whole does one mtools call
+    // (mren) remove the old entry and give the new file its name. The new file has the archive
+    // attribute only.
+    int writeFile(const QString &path, const QByteArray &bytes, bool replace) const;
+    // Copies a file within the volume, with the same replacement rules and steps as writeFile.
+    int copyFile(const QString &from, const QString &to, bool replace) const;
+    // Renames or moves a file or folder; an existing destination is refused (58), except the
+    // same entry in another letter case, which is renamed.
+    int move(const QString &from, const QString &to) const;
+    // Deletes a file; a read-only one only with force (70 otherwise). A folder is 53.
+    int removeFile(const QString &path, bool force) const;
+    int createFolder(const QString &path) const;
+    // Removes an empty folder (58 when it holds anything); a read-only one is 70.
+    int removeFolder(const QString &path) const;
+    int attributes(const QString &path, int &attributes) const;
+    // Sets read-only, hidden, system and archive in the entry's attribute byte.
+    int setAttributes(const QString &path, int attributes) const;
+
+private:
+    int stat(const VolumePath &path, int &attributes) const;
+    int failure(const MtoolsResult &result, const VolumePath &path) const;
+    int prepareTarget(const VolumePath &target, bool replace) const;
+    int placeFromTemp(const QString &source, const VolumePath &target, bool replace) const;
+    VolumePath tempIn(const VolumePath &folder) const;
+
+    Mtools m_mtools;
+    int m_timeout;
+};
+
+} // namespace bg::fat
