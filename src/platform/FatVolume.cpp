@@ -2,10 +2,12 @@
 
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
+#include "platform/TempFile.h"
 #include "platform/TempNames.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -77,6 +79,19 @@ bool parseDirLine(const QString &line, DirLine &out)
     out.displayName = out.hasLongName ? m.captured(2) : shortName;
     out.size = m.captured(1).startsWith(QLatin1Char('<')) ? 0 : m.captured(1).toLongLong();
     return true;
+}
+
+// A folder for the copies on their way in or out: in memory (tmpfs) where the system has one
+// for us, which halves the time of a batch read.
+QString scratchFolder()
+{
+    for (const QString &candidate : {qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                                     QStringLiteral("/dev/shm")}) {
+        const QFileInfo info(candidate);
+        if (!candidate.isEmpty() && info.isDir() && info.isWritable())
+            return candidate;
+    }
+    return QDir::tempPath();
 }
 
 } // namespace
@@ -176,6 +191,31 @@ int FatVolume::list(const QString &folder, QList<VolumeEntry> &entries) const
     return rt::Ok;
 }
 
+// Copies the entries named by the arguments (an mtools pattern each) into a new host folder,
+// each cut at maxBytes + 1 bytes: enough to say it is longer than asked.
+MtoolsResult FatVolume::copyOut(QStringList arguments, qint64 maxBytes, QTemporaryDir &host) const
+{
+    arguments.append(host.path() + QLatin1Char('/'));
+    const qint64 limit = maxBytes >= 0 && maxBytes < std::numeric_limits<qint64>::max()
+                             ? maxBytes + 1 : -1;
+    return m_mtools.run("mcopy", arguments, m_timeout, limit);
+}
+
+FileRead FatVolume::readCopy(const QString &hostPath, qint64 maxBytes)
+{
+    FileRead read;
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileRead{rt::PathFileAccess, {}, false};
+    const qint64 size = file.size();
+    read.truncated = maxBytes >= 0 && size > maxBytes;
+    const qint64 wanted = read.truncated ? maxBytes : size;
+    read.data = file.read(wanted);
+    if (read.data.size() != wanted)
+        return FileRead{rt::PathFileAccess, {}, false};
+    return read;
+}
+
 QList<FileRead> FatVolume::readFiles(const QString &folder, const QStringList &names,
                                      qint64 maxBytes) const
 {
@@ -191,17 +231,9 @@ QList<FileRead> FatVolume::readFiles(const QString &folder, const QStringList &n
     }
     if (arguments.isEmpty())
         return reads;
-    QTemporaryDir host(QDir::tempPath() + QStringLiteral("/bootgallery-read-XXXXXX"));
-    if (!host.isValid()) {
-        for (FileRead &read : reads)
-            read.error = read.error ? read.error : rt::PathFileAccess;
-        return reads;
-    }
-    arguments.append(host.path() + QLatin1Char('/'));
-    // A file longer than the limit is cut at maxBytes + 1 bytes: enough to say it is longer.
-    const qint64 limit = maxBytes >= 0 && maxBytes < std::numeric_limits<qint64>::max()
-                             ? maxBytes + 1 : -1;
-    const MtoolsResult result = m_mtools.run("mcopy", arguments, m_timeout, limit);
+    QTemporaryDir host(scratchFolder() + QStringLiteral("/bootgallery-read-XXXXXX"));
+    const MtoolsResult result = host.isValid() ? copyOut(arguments, maxBytes, host)
+                                               : MtoolsResult();
     // mcopy names a copy as its argument spells it, or as the entry is named when the argument
     // is a pattern (a name with "["): match ignoring case.
     const QStringList copies = QDir(host.path()).entryList(QDir::Files | QDir::Hidden
@@ -215,26 +247,51 @@ QList<FileRead> FatVolume::readFiles(const QString &folder, const QStringList &n
             if (sameName(copies[j], names[i]))
                 copy = copies[j];
         }
-        QFile file(host.filePath(copy));
-        if (copy.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-            if (missing < 0) {
-                int attributes = 0;
-                missing = result.finished ? stat(path, attributes) : rt::PathFileAccess;
-                if (missing == rt::Ok)
-                    missing = attributes & attr::Directory ? rt::FileNotFound : rt::PathNotFound;
-                else if (missing == rt::FileNotFound)
-                    missing = rt::PathNotFound;
-            }
-            reads[i].error = missing;
+        if (!copy.isEmpty()) {
+            reads[i] = readCopy(host.filePath(copy), maxBytes);
             continue;
         }
-        const qint64 size = file.size();
-        reads[i].truncated = maxBytes >= 0 && size > maxBytes;
-        reads[i].data = file.read(reads[i].truncated ? maxBytes : size);
-        if (reads[i].data.size() != (reads[i].truncated ? maxBytes : size))
-            reads[i] = FileRead{rt::PathFileAccess, {}, false};
+        if (missing < 0) {
+            int attributes = 0;
+            missing = result.finished ? stat(path, attributes) : rt::PathFileAccess;
+            if (missing == rt::Ok)
+                missing = attributes & attr::Directory ? rt::FileNotFound : rt::PathNotFound;
+            else if (missing == rt::FileNotFound)
+                missing = rt::PathNotFound;
+        }
+        reads[i].error = missing;
     }
     return reads;
+}
+
+int FatVolume::readFolder(const QString &folder, qint64 maxBytes,
+                          const std::function<void(const QString &, const FileRead &)> &visit) const
+{
+    const VolumePath path = VolumePath::parse(folder);
+    if (!path.valid)
+        return rt::BadFileName;
+    QTemporaryDir host(scratchFolder() + QStringLiteral("/bootgallery-read-XXXXXX"));
+    if (!host.isValid())
+        return rt::PathFileAccess;
+    const MtoolsResult result = copyOut({path.allEntries()}, maxBytes, host);
+    if (!result.finished)
+        return rt::PathFileAccess;
+    if (result.notFound()) { // no entry matched: an empty root folder, or no such folder
+        int attributes = 0;
+        const int error = stat(path, attributes);
+        if (error != rt::Ok || !(attributes & attr::Directory))
+            return error == rt::Ok || error == rt::FileNotFound ? rt::PathNotFound : error;
+    }
+    const QStringList copies = QDir(host.path()).entryList(QDir::Files | QDir::Hidden
+                                                           | QDir::System);
+    if (copies.isEmpty() && !result.ok() && !result.notFound())
+        return result.error();
+    for (const QString &copy : copies) {
+        // A leftover temporary file of a write that was cut off is no file of the folder.
+        if (!hostfs::isTempName(QFile::encodeName(copy).constData()))
+            visit(copy, readCopy(host.filePath(copy), maxBytes));
+    }
+    return rt::Ok;
 }
 
 FileRead FatVolume::readFile(const QString &path, qint64 maxBytes) const
@@ -300,7 +357,7 @@ int FatVolume::writeFile(const QString &path, const QByteArray &bytes, bool repl
     const VolumePath target = VolumePath::parse(path);
     if (const int error = prepareTarget(target, replace))
         return error;
-    QTemporaryDir host(QDir::tempPath() + QStringLiteral("/bootgallery-write-XXXXXX"));
+    QTemporaryDir host(scratchFolder() + QStringLiteral("/bootgallery-write-XXXXXX"));
     QFile file(host.filePath(QStringLiteral("data")));
     if (!host.isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
         || !file.flush())

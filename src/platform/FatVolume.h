@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QTemporaryDir;
+
 namespace bg::fat {
 
 // One entry of a folder of the volume.
@@ -50,14 +54,24 @@ class FatVolume
 public:
     FatVolume(const QString &imagePath, qint64 offset, int timeoutMs = 60000);
 
-    // Every entry of a folder but "." and "..", in the folder's order (two mtools calls for the
-    // whole folder: mattrib for the attributes, mdir for the sizes and 8.3 names).
+    // Every entry of a folder but "." and "..", in the folder's order, leftover temporary files
+    // included (for their clean-up). Two mtools calls for the whole folder: mtools has no
+    // listing with both, so mattrib gives the attributes, mdir the sizes and 8.3 names.
     int list(const QString &folder, QList<VolumeEntry> &entries) const;
     // Reads the named files of one folder in one mtools call, at most maxBytes of each; one
     // result per name, in the order given. A missing name or a folder is 53 in its result.
     QList<FileRead> readFiles(const QString &folder, const QStringList &names,
                               qint64 maxBytes) const;
     FileRead readFile(const QString &path, qint64 maxBytes) const;
+    // Reads every file of one folder in one mtools call (the pattern "*", which mtools matches
+    // once in one pass over the folder, where each name given to readFiles is a pass of its
+    // own), at most maxBytes of each, named as mtools names a copy (the long name, or the 8.3
+    // name with its letter case), in no particular order. Leftover temporary files are left out.
+    // Each file is handed to visit in turn, so that a caller keeps only what it needs: holding
+    // all 1,000 logos of a folder at once costs more (fresh memory) than reading them.
+    int readFolder(const QString &folder, qint64 maxBytes,
+                   const std::function<void(const QString &name, const FileRead &read)> &visit)
+        const;
 
     // Writes a file from bytes. An existing file is replaced only when replace is set and it is
     // not read-only (58 and 70 otherwise). The bytes go to a new file of the temporary-name form
@@ -81,6 +95,8 @@ public:
 
 private:
     int stat(const VolumePath &path, int &attributes) const;
+    MtoolsResult copyOut(QStringList arguments, qint64 maxBytes, QTemporaryDir &host) const;
+    static FileRead readCopy(const QString &hostPath, qint64 maxBytes);
     int failure(const MtoolsResult &result, const VolumePath &path) const;
     int prepareTarget(const VolumePath &target, bool replace) const;
     int placeFromTemp(const QString &source, const VolumePath &target, bool replace) const;

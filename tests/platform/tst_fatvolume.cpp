@@ -173,6 +173,15 @@ private slots:
         QCOMPARE(sh(QStringLiteral("mattrib -X ") + i + QStringLiteral("::/WINDOWS/LOGOW.SYS")),
                  "SHR\n");
 
+        sh(QStringLiteral("echo x > t; mcopy -i %1@@%2 t ::/WINDOWS/.~bg0123456789abcdef.tmp")
+               .arg(path).arg(offset)); // a write cut off: no file of the folder
+        QStringList names;
+        QCOMPARE(v.readFolder(QStringLiteral("\\WINDOWS"), 9, [&](const QString &name, const auto &read) {
+            names << name + (read.truncated ? "+" : "=") + read.data.toHex();
+        }), 0);
+        names.sort();
+        QCOMPARE(names, QStringList({"LOGOS.SYS+" + logo.left(9).toHex(),
+                                     "LOGOW.SYS+" + logo.left(9).toHex(), "SW.INI=5b4c6f676f735d0d0a"}));
         QCOMPARE(v.removeFile(QStringLiteral("\\WINDOWS\\LOGOW.SYS"), false), rt::PermissionDenied);
         QCOMPARE(v.removeFile(QStringLiteral("\\WINDOWS\\LOGOW.SYS"), true), 0);
         QCOMPARE(v.move(QStringLiteral("\\logo[2].bmp"), logos + QStringLiteral("\\a.bmp")), 0);
@@ -180,7 +189,7 @@ private slots:
         QCOMPARE(v.removeFile(logos + QStringLiteral("\\A.BMP"), false), 0);
         QCOMPARE(v.removeFolder(logos), 0);
         QCOMPARE(v.list(QStringLiteral("\\WINDOWS"), entries), 0);
-        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.size(), 3); // SW.INI, LOGOS.SYS and the temporary file
         QVERIFY(fsckClean(path, offset));
     }
 
