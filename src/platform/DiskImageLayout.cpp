@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace bg::fat {
 
@@ -38,14 +39,17 @@ FatLocation locateFatVolume(const QString &imagePath, int timeoutMs)
         location.error = info.exists() ? rt::PathFileAccess : rt::FileNotFound;
         return location;
     }
+    // sfdisk lives in /usr/sbin, which a user's PATH often leaves out.
+    const QString path = QProcessEnvironment::systemEnvironment().value(QStringLiteral("PATH"));
+    const QString program = QStandardPaths::findExecutable(
+        QStringLiteral("sfdisk"), path.split(QLatin1Char(':'), Qt::SkipEmptyParts)
+                                      + QStringList{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
     QProcess sfdisk;
     QProcessEnvironment env;
-    env.insert(QStringLiteral("PATH"), QProcessEnvironment::systemEnvironment().value(
-                                           QStringLiteral("PATH"), QStringLiteral("/usr/sbin:/sbin:/usr/bin:/bin")));
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     sfdisk.setProcessEnvironment(env);
     sfdisk.setStandardInputFile(QProcess::nullDevice());
-    sfdisk.start(QStringLiteral("sfdisk"), {QStringLiteral("--json"), info.absoluteFilePath()});
+    sfdisk.start(program, {QStringLiteral("--json"), info.absoluteFilePath()});
     if (!sfdisk.waitForFinished(timeoutMs)) {
         if (sfdisk.state() != QProcess::NotRunning) {
             sfdisk.kill();

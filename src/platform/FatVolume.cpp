@@ -15,6 +15,8 @@
 
 #include <limits>
 
+#include <sys/statvfs.h>
+
 namespace bg::fat {
 
 namespace {
@@ -82,16 +84,27 @@ bool parseDirLine(const QString &line, DirLine &out)
 }
 
 // A folder for the copies on their way in or out: in memory (tmpfs) where the system has one
-// for us, which halves the time of a batch read.
+// for us with room for a large batch (a container's /dev/shm may hold just 64 MiB), which
+// more than halves the time of a batch read.
 QString scratchFolder()
 {
+    constexpr qint64 Room = qint64(1) << 30;
     for (const QString &candidate : {qEnvironmentVariable("XDG_RUNTIME_DIR"),
                                      QStringLiteral("/dev/shm")}) {
         const QFileInfo info(candidate);
-        if (!candidate.isEmpty() && info.isDir() && info.isWritable())
+        struct statvfs fs;
+        if (!candidate.isEmpty() && info.isDir() && info.isWritable()
+            && ::statvfs(QFile::encodeName(candidate).constData(), &fs) == 0
+            && qint64(fs.f_bavail) * qint64(fs.f_frsize) >= Room)
             return candidate;
     }
     return QDir::tempPath();
+}
+
+// A copy cut short because the host's scratch folder filled up is no file's content.
+bool scratchFull(const MtoolsResult &result)
+{
+    return result.err.contains(QLatin1String("No space left"));
 }
 
 } // namespace
@@ -234,6 +247,11 @@ QList<FileRead> FatVolume::readFiles(const QString &folder, const QStringList &n
     QTemporaryDir host(scratchFolder() + QStringLiteral("/bootgallery-read-XXXXXX"));
     const MtoolsResult result = host.isValid() ? copyOut(arguments, maxBytes, host)
                                                : MtoolsResult();
+    if (scratchFull(result)) {
+        for (FileRead &read : reads)
+            read = FileRead{read.error ? read.error : rt::DiskFull, {}, false};
+        return reads;
+    }
     // mcopy names a copy as its argument spells it, or as the entry is named when the argument
     // is a pattern (a name with "["): match ignoring case.
     const QStringList copies = QDir(host.path()).entryList(QDir::Files | QDir::Hidden
@@ -284,6 +302,8 @@ int FatVolume::readFolder(const QString &folder, qint64 maxBytes,
     }
     const QStringList copies = QDir(host.path()).entryList(QDir::Files | QDir::Hidden
                                                            | QDir::System);
+    if (scratchFull(result))
+        return rt::DiskFull;
     if (copies.isEmpty() && !result.ok() && !result.notFound())
         return result.error();
     for (const QString &copy : copies) {

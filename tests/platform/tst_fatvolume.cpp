@@ -25,6 +25,7 @@ QString sh(const QString &command, int *exitCode = nullptr)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("MTOOLS_NO_VFAT"));
     env.insert(QStringLiteral("HOME"), dir.path());
+    env.insert(QStringLiteral("PATH"), env.value(QStringLiteral("PATH")) + QStringLiteral(":/usr/sbin:/sbin"));
     env.insert(QStringLiteral("MTOOLS_SKIP_CHECK"), QStringLiteral("1"));
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(dir.path());
@@ -70,7 +71,7 @@ private slots:
                "truncate -s 80M fat32.img\n"
                "printf 'start=2048,size=2048,type=83\\nstart=4096,type=c\\n' | sfdisk -q fat32.img\n"
                "mkfs.fat -F32 --offset 4096 fat32.img 79872\n"
-               "truncate -s 1M zero.img; truncate -s 8M linux.img\n"
+               "truncate -s 1M zero.img; truncate -s 8M linux.img; mkfifo fifo.img\n"
                "echo 'start=2048, type=83' | sfdisk -q linux.img"), &code);
         QCOMPARE(code, 0);
     }
@@ -223,6 +224,7 @@ private slots:
             {"folder exists", [&] { return v.createFolder("\\dir"); }, rt::FileAlreadyExists},
             {"full volume", [&] { return FatVolume(dir.filePath("tiny.img"), 0).writeFile("\\BIG", big, false); }, rt::DiskFull},
             {"no FAT there", [&] { return FatVolume(fd, 512).list("\\", entries); }, rt::PathFileAccess},
+            {"past the timeout", [&] { return FatVolume(dir.filePath("fifo.img"), 0, 300).list("\\", entries); }, rt::PathFileAccess},
             {"no image", [&] { return FatVolume(fd + "x", 0).list("\\", entries); }, rt::PathNotFound},
         };
         for (const auto &row : rows)
