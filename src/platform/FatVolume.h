@@ -74,10 +74,22 @@ public:
         const;
 
     // Writes a file from bytes. An existing file is replaced only when replace is set and it is
-    // not read-only (58 and 70 otherwise). The bytes go to a new file of the temporary-name form
-    // (TempNames.h) in the same folder first; only when that is whole does one mtools call
-    // (mren) remove the old entry and give the new file its name. The new file has the archive
-    // attribute only.
+    // not read-only (58 and 70 otherwise); the new file has the archive attribute only.
+    //
+    // The steps: (1) the bytes go into a new file of the temporary-name form (TempNames.h) in
+    // the target's folder, by one mcopy call; (2) one mren call ("-D o") removes the old entry
+    // and gives the temporary file the target's name. What the image holds at the path:
+    // - until step 2 starts, the old file, untouched (or nothing); a failed step 1 or 2 removes
+    //   the temporary file again, and readFolder never shows one left behind;
+    // - once step 2 has ended, the new file, whole;
+    // - step 2 writes directory entries and the FAT, no file data, a few sectors one after
+    //   another: another program reading the image during those milliseconds may find the old
+    //   entry, the new one, or (FAT has no transactions) a sector of each.
+    // This program being killed (SIGKILL) at any moment cuts no call short: a started mtools
+    // call runs to its end on its own, so afterwards the path holds the old file or the new one,
+    // and at most one temporary file is left over (killed between the two steps). Not covered:
+    // power loss or mtools itself being killed during step 2 (our timeout, a minute by default,
+    // is far beyond its few milliseconds).
     int writeFile(const QString &path, const QByteArray &bytes, bool replace) const;
     // Copies a file within the volume, with the same replacement rules and steps as writeFile.
     int copyFile(const QString &from, const QString &to, bool replace) const;

@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace bg::fat {
 
@@ -109,15 +111,24 @@ MtoolsResult Mtools::run(const char *command, const QStringList &arguments, int 
     QProcess process;
     process.setProcessEnvironment(mtoolsEnvironment());
     process.setStandardInputFile(QProcess::nullDevice());
+    // The diagnostics go to a file, not a pipe: should this program die during a call, mtools
+    // still runs to its end instead of dying of SIGPIPE at its next message.
+    QTemporaryFile diagnostics(configHome().dir.filePath(QStringLiteral("err-XXXXXX")));
+    if (!diagnostics.open())
+        return result;
+    process.setStandardErrorFile(diagnostics.fileName());
     process.setWorkingDirectory(configHome().dir.path());
-    if (fileSizeLimit >= 0) {
-        process.setChildProcessModifier([fileSizeLimit] {
+    process.setChildProcessModifier([fileSizeLimit] {
+        // A session of its own: no terminal to ask the user on (mtools opens /dev/tty for its
+        // questions), and no Ctrl+C or hang-up of ours cuts a write short.
+        ::setsid();
+        if (fileSizeLimit >= 0) {
             // Past the limit a write fails (EFBIG) instead of ending the command.
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
+        }
+    });
     process.start(QString::fromLatin1(command),
                   QStringList{QStringLiteral("-i"), m_target} + arguments);
     if (!process.waitForFinished(timeoutMs)) {
@@ -125,13 +136,13 @@ MtoolsResult Mtools::run(const char *command, const QStringList &arguments, int 
             process.kill();
             process.waitForFinished(-1);
         }
-        result.err = QString::fromUtf8(process.readAllStandardError());
+        result.err = QString::fromUtf8(diagnostics.readAll());
         return result;
     }
     result.finished = process.exitStatus() == QProcess::NormalExit;
     result.exitCode = process.exitCode();
     result.out = process.readAllStandardOutput();
-    result.err = QString::fromUtf8(process.readAllStandardError());
+    result.err = QString::fromUtf8(diagnostics.readAll());
     return result;
 }
 

@@ -33,7 +33,8 @@ public:
 
     // Runs the command (mdir, mcopy, ...) with the arguments after "-i IMAGE@@OFFSET", with our
     // own configuration file (never the user's), the C.UTF-8 locale, no terminal (standard
-    // input is empty, so a question is never answered), and ended (SIGKILL) after timeoutMs.
+    // input is empty and it runs in a session of its own, without a controlling terminal, so a
+    // question is never answered), and ended (SIGKILL) after timeoutMs.
     // fileSizeLimit >= 0 caps every file the command writes (RLIMIT_FSIZE; a longer one is
     // cut there and the command goes on with the next).
     MtoolsResult run(const char *command, const QStringList &arguments, int timeoutMs,
