@@ -232,6 +232,43 @@ FileRead FatVolume::readCopy(const QString &hostPath, qint64 maxBytes)
 QList<FileRead> FatVolume::readFiles(const QString &folder, const QStringList &names,
                                      qint64 maxBytes) const
 {
+    // mtools looks each name up in a pass over the folder of its own: 1,000 names of a folder
+    // of 1,000 took 0.95 s, the pattern "*" 0.2 s. Many names are read with the whole folder;
+    // a name that matched no copy (an 8.3 alias, a leftover temporary file) is then asked for.
+    constexpr qsizetype ManyNames = 32;
+    if (names.size() <= ManyNames)
+        return readNamed(folder, names, maxBytes);
+    QHash<QString, qsizetype> wanted;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        wanted.insert(names[i].toCaseFolded(), i);
+    QList<FileRead> reads(names.size());
+    QList<bool> found(names.size(), false);
+    const int error = readFolder(folder, maxBytes, [&](const QString &name, const FileRead &read) {
+        const auto it = wanted.constFind(name.toCaseFolded());
+        if (it != wanted.constEnd()) {
+            reads[*it] = read;
+            found[*it] = true;
+        }
+    });
+    if (error != rt::Ok)
+        return readNamed(folder, names, maxBytes);
+    QStringList rest;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (!found[i])
+            rest.append(names[i]);
+    }
+    const QList<FileRead> more = rest.isEmpty() ? QList<FileRead>()
+                                                : readNamed(folder, rest, maxBytes);
+    for (qsizetype i = 0, j = 0; i < names.size(); ++i) {
+        if (!found[i])
+            reads[i] = more[j++];
+    }
+    return reads;
+}
+
+QList<FileRead> FatVolume::readNamed(const QString &folder, const QStringList &names,
+                                     qint64 maxBytes) const
+{
     QList<FileRead> reads(names.size());
     const VolumePath path = VolumePath::parse(folder);
     QStringList arguments;

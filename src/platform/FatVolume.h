@@ -60,6 +60,8 @@ public:
     int list(const QString &folder, QList<VolumeEntry> &entries) const;
     // Reads the named files of one folder in one mtools call, at most maxBytes of each; one
     // result per name, in the order given. A missing name or a folder is 53 in its result.
+    // Above 32 names the call reads the whole folder (see readFolder), and a second one the
+    // names that matched no file there (an 8.3 alias of a long name).
     QList<FileRead> readFiles(const QString &folder, const QStringList &names,
                               qint64 maxBytes) const;
     FileRead readFile(const QString &path, qint64 maxBytes) const;
@@ -109,6 +111,8 @@ private:
     int stat(const VolumePath &path, int &attributes) const;
     MtoolsResult copyOut(QStringList arguments, qint64 maxBytes, QTemporaryDir &host) const;
     static FileRead readCopy(const QString &hostPath, qint64 maxBytes);
+    QList<FileRead> readNamed(const QString &folder, const QStringList &names,
+                              qint64 maxBytes) const;
     int failure(const MtoolsResult &result, const VolumePath &path) const;
     int prepareTarget(const VolumePath &target, bool replace) const;
     int placeFromTemp(const QString &source, const VolumePath &target, bool replace) const;

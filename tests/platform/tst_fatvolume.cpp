@@ -232,6 +232,16 @@ private slots:
         QCOMPARE(FatVolume(dir.filePath("tiny.img"), 0).list("\\", entries), 0);
         QVERIFY(entries.isEmpty()); // the full volume's temporary file is gone
         QCOMPARE(v.readFile("\\A.TXT", -1).data, QByteArray("a"));
+        // Many names are read with the whole folder; an 8.3 alias and a missing name still answer.
+        sh("mmd -i err.img ::/MANY; for n in $(seq 40); do echo $n > \"Long $n.txt\"; done;"
+           "mcopy -i err.img Long* ::/MANY");
+        QStringList many{"LONG1~1.TXT", "none"};
+        for (int n = 1; n <= 40; ++n)
+            many << QStringLiteral("long %1.TXT").arg(n);
+        const QList<bg::fat::FileRead> reads = v.readFiles("\\MANY", many, 3);
+        QCOMPARE(reads[0].data + char(reads[1].error), QByteArray("1\n") + char(rt::FileNotFound));
+        for (int n = 1; n <= 40; ++n)
+            QCOMPARE(reads[n + 1].data, QByteArray::number(n) + '\n');
         QVERIFY(fsckClean(fd, 0) && fsckClean(dir.filePath("tiny.img"), 0));
     }
 };
