@@ -18,7 +18,7 @@ struct ConvertRequest
 struct ConvertOutcome
 {
     int exitCode = 0;   // 0 written, 1 refused or failed
-    QString message;    // for standard error, one line ending in a newline
+    QString message;    // one line ending in a newline: for standard output when written, else error
 };
 
 // Converts the picture into a logo file without any window, writing it in one step: a file of a

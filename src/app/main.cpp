@@ -31,7 +31,8 @@ int main(int argc, char *argv[])
         // No window system: the image readers need only the core application object.
         const QCoreApplication app(argc, argv);
         const bg::ConvertOutcome outcome = bg::runConvert(options.conversion);
-        std::fputs(outcome.message.toUtf8().constData(), stderr);
+        // What was written is the command's output; why nothing was, its error.
+        std::fputs(outcome.message.toUtf8().constData(), outcome.exitCode == 0 ? stdout : stderr);
         return outcome.exitCode;
     }
     if (!options.run) {
