@@ -51,12 +51,7 @@ std::optional<LogoBitmap> LogoBitmap::parse(const QByteArray &file)
 
 void rotateBootPalette(QList<QRgb> &palette, quint32 first)
 {
-    if (first == 0 || first >= quint32(palette.size()))
-        return;
-    const QRgb wrapped = palette[first];
-    for (qsizetype i = first; i + 1 < palette.size(); ++i)
-        palette[i] = palette[i + 1];
-    palette.last() = wrapped;
+    bootlogo::rotatePalette(palette, quint32(palette.size()), first);
 }
 
 BootScreen::BootScreen(const LogoBitmap &bitmap)

@@ -86,18 +86,15 @@ QByteArray LogoConversions::logo(int index, ConversionChoice choice)
     return made.logo;
 }
 
-QImage LogoConversions::bootScreen(int index, ConversionChoice choice)
+BootFrame LogoConversions::bootScreen(int index, ConversionChoice choice)
 {
     const auto bitmap = LogoBitmap::parse(logo(index, choice));
     if (!bitmap)
-        return QImage();
-    return BootScreen(*bitmap)
-        .frame()
-        .convertToFormat(QImage::Format_RGB32)
-        .scaled(640, 480, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return {};
+    return {BootScreen(*bitmap).frame(), bitmap->firstAnimated};
 }
 
-std::function<QImage(int, ConversionChoice)>
+std::function<BootFrame(int, ConversionChoice)>
 LogoConversions::previewOf(const std::shared_ptr<LogoConversions> &conversions)
 {
     return [conversions](int index, ConversionChoice choice) {

@@ -44,10 +44,10 @@ public:
 
     // The logo file's bytes for picture `index`; empty when the picture does not load.
     QByteArray logo(int index, ConversionChoice choice);
-    // The logo as the boot screen shows it: 640 x 480 (each pixel twice as wide as tall).
-    QImage bootScreen(int index, ConversionChoice choice);
+    // The logo as the boot screen shows it, its palette as it starts.
+    BootFrame bootScreen(int index, ConversionChoice choice);
     // bootScreen() for ConversionOffer::preview; the function holds this object.
-    static std::function<QImage(int, ConversionChoice)>
+    static std::function<BootFrame(int, ConversionChoice)>
     previewOf(const std::shared_ptr<LogoConversions> &conversions);
 
 private:

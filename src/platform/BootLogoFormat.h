@@ -42,6 +42,23 @@ inline bool isHead(const uint8_t *head, uint32_t length)
         && read32(info + 16) == 0;
 }
 
+// The boot screen's animation: while Windows starts, when the header's biClrImportant (`first`)
+// is not 0, each frame the palette entries first..254 take the next entry's colour and entry 255
+// takes first's; the entries below first never change. The pace is not documented; this is the
+// one every preview of the tool keeps.
+inline constexpr int StepMilliseconds = 55;
+
+template <typename Palette>
+void rotatePalette(Palette &palette, uint32_t entries, uint32_t first)
+{
+    if (first == 0 || first >= entries)
+        return;
+    const auto wrapped = palette[first];
+    for (uint32_t i = first; i + 1 < entries; ++i)
+        palette[i] = palette[i + 1];
+    palette[entries - 1] = wrapped;
+}
+
 // True when the rows are stored top row first (a negative height).
 inline bool isTopDown(const uint8_t *head)
 {

@@ -1,5 +1,7 @@
 #include "platform/ConversionDialog.h"
 
+#include "platform/BootLogoFormat.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -81,7 +83,9 @@ ConversionDialog::ConversionDialog(const ConversionOffer &offer, QWidget *parent
     connect(m_pictures, &QComboBox::currentIndexChanged, this, &ConversionDialog::refreshPreview);
     connect(m_fill, &QRadioButton::toggled, this, &ConversionDialog::refreshPreview);
     connect(m_band, &QCheckBox::toggled, this, &ConversionDialog::refreshPreview);
-    connect(&m_drawing, &QFutureWatcher<QImage>::finished, this, &ConversionDialog::previewDrawn);
+    connect(&m_drawing, &QFutureWatcher<BootFrame>::finished, this, &ConversionDialog::previewDrawn);
+    m_turning.setInterval(bootlogo::StepMilliseconds);
+    connect(&m_turning, &QTimer::timeout, this, &ConversionDialog::turnPalette);
     refreshPreview();
 }
 
@@ -124,17 +128,33 @@ void ConversionDialog::previewDrawn()
         refreshPreview();
         return;
     }
-    const QImage image = m_drawing.result();
-    if (image.isNull()) {
+    m_shown = m_drawing.result();
+    m_turning.stop();
+    if (m_shown.frame.isNull()) {
         m_preview->setPixmap(QPixmap());
         m_preview->setText(QStringLiteral("無法讀取這張圖片。"));
         return;
     }
+    showFrame();
+    if (m_shown.frame.format() == QImage::Format_Indexed8 && m_shown.firstAnimated != 0
+        && m_shown.firstAnimated < quint32(m_shown.frame.colorCount()))
+        m_turning.start();
+}
+
+void ConversionDialog::showFrame()
+{
+    // The screen mode stretches the logo over the whole 4:3 screen.
     m_preview->setPixmap(QPixmap::fromImage(
-        image.size() == QSize(PreviewWidth, PreviewHeight)
-            ? image
-            : image.scaled(PreviewWidth, PreviewHeight, Qt::IgnoreAspectRatio,
-                           Qt::SmoothTransformation)));
+        m_shown.frame.convertToFormat(QImage::Format_RGB32)
+            .scaled(PreviewWidth, PreviewHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+void ConversionDialog::turnPalette()
+{
+    QList<QRgb> palette = m_shown.frame.colorTable();
+    bootlogo::rotatePalette(palette, quint32(palette.size()), m_shown.firstAnimated);
+    m_shown.frame.setColorTable(palette);
+    showFrame();
 }
 
 } // namespace bg

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFutureWatcher>
 #include <QImage>
+#include <QTimer>
 
 class QCheckBox;
 class QComboBox;
@@ -21,8 +22,9 @@ namespace bg {
 //
 // Previews are drawn by the offer on a worker thread, one at a time; a change made while one is
 // being drawn is drawn right after it, and a preview that no longer matches the window's choice
-// is never shown. The window waits for a running preview before it goes, so the offer's
-// function is not called after the window is gone.
+// is never shown; a logo whose palette turns at boot turns in the preview too. The window waits
+// for a running preview before it goes, so the offer's function is not called after the window
+// is gone.
 class ConversionDialog : public QDialog
 {
     Q_OBJECT
@@ -46,6 +48,8 @@ private:
     Request wanted() const;
     void refreshPreview();
     void previewDrawn();
+    void showFrame();
+    void turnPalette();
 
     ConversionOffer m_offer;
     QLabel *m_prompt = nullptr;
@@ -55,7 +59,9 @@ private:
     QRadioButton *m_fill = nullptr;
     QCheckBox *m_band = nullptr;
     QPushButton *m_convert = nullptr;
-    QFutureWatcher<QImage> m_drawing;
+    QFutureWatcher<BootFrame> m_drawing;
+    BootFrame m_shown;
+    QTimer m_turning;
     Request m_drawn;     // what the running (or last) preview shows
     bool m_busy = false; // a preview is being drawn
 };

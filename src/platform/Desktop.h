@@ -40,16 +40,25 @@ struct ConversionChoice
     bool operator==(const ConversionChoice &) const = default;
 };
 
+// A logo as the boot screen shows it: its 320 x 400 frame, which the screen stretches to 4:3
+// (each pixel twice as wide as tall), and for a bitmap whose palette turns while Windows starts,
+// the first palette entry that turns (0: none; see bootlogo::rotatePalette).
+struct BootFrame
+{
+    QImage frame;
+    quint32 firstAnimated = 0;
+};
+
 // What the conversion window offers: pictures that are no boot logo, to be made into logos.
 struct ConversionOffer
 {
     QString title;
     QString prompt;
     QStringList pictureNames; // one or more
-    // Picture `index` as the boot screen would show it after the conversion: a 640 x 480 image,
-    // or a null one when it does not load. Runs on a worker thread, and may run again for the
-    // same arguments.
-    std::function<QImage(int index, ConversionChoice choice)> preview;
+    // Picture `index` as the boot screen would show it after the conversion; a null frame when
+    // the picture does not load. Runs on a worker thread, and may run again for the same
+    // arguments.
+    std::function<BootFrame(int index, ConversionChoice choice)> preview;
 };
 
 // The desktop services the logic calls: modal message boxes, the folder picker and the shell's

@@ -1,5 +1,7 @@
 #include "ui/FrmBootPreview.h"
 
+#include "platform/BootLogoFormat.h"
+
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -26,7 +28,7 @@ FrmBootPreview::FrmBootPreview(const BootScreen &screen, QWidget *owner)
     setModal(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(ScreenWidth, ScreenHeight);
-    m_frames.setInterval(StepMilliseconds);
+    m_frames.setInterval(bootlogo::StepMilliseconds);
     m_frames.setTimerType(Qt::PreciseTimer);
     connect(&m_frames, &QTimer::timeout, this, &FrmBootPreview::nextFrame);
 }

@@ -9,15 +9,14 @@ namespace bg {
 
 // The boot preview: a logo as the boot screen shows it, across a 640 x 480 screen (the 320 x 400
 // bitmap with each pixel twice as wide as tall), black and without a frame, its palette turning
-// while the bitmap asks for it. Modal; Escape or a click closes it.
+// at the tool's one pace (bootlogo::StepMilliseconds) while the bitmap asks for it. Modal; Escape
+// or a click closes it.
 class FrmBootPreview : public ClickAwayDialog
 {
     Q_OBJECT
 public:
     static constexpr int ScreenWidth = 640;
     static constexpr int ScreenHeight = 480;
-    // The pace of the palette animation: one step this often.
-    static constexpr int StepMilliseconds = 55;
 
     // owner: the window the preview is centred on (none, or a hidden one: the screen).
     explicit FrmBootPreview(const BootScreen &screen, QWidget *owner = nullptr);

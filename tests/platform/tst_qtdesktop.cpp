@@ -130,16 +130,25 @@ private slots:
         QtDesktop desktop(machine.prefix());
         std::mutex lock;
         QList<QPair<int, ConversionChoice>> drawn;
+        // Each preview's top in a colour that tells what was drawn; with the band, the bottom rows
+        // in the entries that turn.
         ConversionOffer offer{"轉換", "要轉換嗎？", {"a.png", "b.jpg"}, [&](int index, ConversionChoice c) {
             const std::lock_guard guard(lock);
             drawn.append({index, c});
-            QImage image(640, 480, QImage::Format_RGB32);
-            image.fill(QColor(index * 100, c.fill * 200, c.animatedBand * 200));
-            return image;
+            QImage frame(320, 400, QImage::Format_Indexed8);
+            QList<QRgb> palette(256);
+            for (int i = 0; i < 256; ++i)
+                palette[i] = qRgb(i, 255 - i, 0);
+            palette[0] = qRgb(index * 100, c.fill * 200, c.animatedBand * 200);
+            frame.setColorTable(palette);
+            frame.fill(0);
+            for (int y = 392; y < 400; ++y)
+                *frame.scanLine(y) = 236;
+            return BootFrame{frame, c.animatedBand ? 236u : 0u};
         }};
-        const auto shownColour = [](QWidget *dialog) {
+        const auto shownColour = [](QWidget *dialog, QPoint at = {5, 5}) {
             const QPixmap pixmap = dialog->findChild<QLabel *>("imgBootScreen")->pixmap();
-            return pixmap.isNull() ? QColor() : QColor(pixmap.toImage().pixel(5, 5));
+            return pixmap.isNull() ? QColor() : QColor(pixmap.toImage().pixel(at));
         };
         QList<QColor> shown;
         QTimer::singleShot(0, this, [&] {
@@ -157,6 +166,9 @@ private slots:
                 QTRY_COMPARE(shownColour(dialog), expected);
                 shown.append(expected);
             }
+            const QColor band = shownColour(dialog, {2, 478}); // the band turns
+            QTRY_VERIFY(shownColour(dialog, {2, 478}) != band);
+            QCOMPARE(shownColour(dialog), shown.last());
             QTest::mouseClick(dialog->findChild<QWidget *>(convert ? "cmdConvert" : "cmdCancel"), Qt::LeftButton);
         });
         const auto choice = desktop.offerConversion(nullptr, offer);

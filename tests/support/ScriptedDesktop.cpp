@@ -36,7 +36,7 @@ std::optional<ConversionChoice> ScriptedDesktop::offerConversion(QWidget *,
     }
     const std::optional<ConversionChoice> choice = m_conversions.takeFirst();
     offerPreviews.append(offer.preview ? offer.preview(0, choice.value_or(ConversionChoice{}))
-                                       : QImage());
+                                       : BootFrame());
     return choice;
 }
 

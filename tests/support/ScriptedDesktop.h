@@ -48,7 +48,7 @@ public:
     QList<QWidget *> folderOwners;
     QList<Open> opened;
     QList<ConversionOffer> offers;
-    QList<QImage> offerPreviews; // the first picture's preview drawn for each offer
+    QList<BootFrame> offerPreviews; // the first picture's preview drawn for each offer
     // Runs inside every box, e.g. to look at the window at that moment.
     std::function<void(const Box &)> onBox;
 

@@ -661,7 +661,9 @@ private slots:
         QCOMPARE(f->desktop.offers.size(), d.offered.isEmpty() ? 0 : 1);
         if (!d.offered.isEmpty()) {
             QCOMPARE(f->desktop.offers[0].pictureNames, d.offered);
-            QCOMPARE(f->desktop.offerPreviews[0].size(), QSize(640, 480));
+            const BootFrame &preview = f->desktop.offerPreviews[0];
+            QCOMPARE(preview.frame.size(), QSize(320, 400));
+            QCOMPARE(preview.firstAnimated, d.conversion && d.conversion->animatedBand ? 236u : 0u);
         }
         for (const QString &name : d.files) { // every new logo is one the boot screen shows
             const QByteArray bytes = f->tmp.readFile(Folder + name);
