@@ -4,6 +4,11 @@
 
 namespace bg {
 
+QWidget *ClickAwayDialog::visibleOwner(QWidget *owner)
+{
+    return owner && owner->isVisible() ? owner->window() : nullptr;
+}
+
 void ClickAwayDialog::showEvent(QShowEvent *event)
 {
     m_pressed = false;

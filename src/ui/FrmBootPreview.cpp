@@ -11,17 +11,10 @@ namespace bg {
 
 namespace {
 FrmBootPreview *openPreview = nullptr;
-
-// A hidden owner (a start without the main window) would leave the preview transient for a window
-// that is not on the screen.
-QWidget *parentFor(QWidget *owner)
-{
-    return owner && owner->isVisible() ? owner->window() : nullptr;
-}
 } // namespace
 
 FrmBootPreview::FrmBootPreview(const BootScreen &screen, QWidget *owner)
-    : ClickAwayDialog(parentFor(owner)), m_screen(screen), m_owner(parentFor(owner))
+    : ClickAwayDialog(visibleOwner(owner)), m_screen(screen), m_owner(visibleOwner(owner))
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("開機預覽"));

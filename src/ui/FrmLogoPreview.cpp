@@ -11,17 +11,10 @@ namespace bg {
 
 namespace {
 FrmLogoPreview *openPreview = nullptr;
-
-// A visible owner becomes the dialog's parent; a hidden one (the command-line preview's main
-// window) would make the preview transient for a window that is not on the screen.
-QWidget *parentFor(QWidget *owner)
-{
-    return owner && owner->isVisible() ? owner->window() : nullptr;
-}
 } // namespace
 
 FrmLogoPreview::FrmLogoPreview(const QString &commandText, QWidget *owner)
-    : ClickAwayDialog(parentFor(owner)), m_owner(parentFor(owner))
+    : ClickAwayDialog(visibleOwner(owner)), m_owner(visibleOwner(owner))
 {
     // No border, no title bar, no buttons; a tool window has no taskbar entry.
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
