@@ -67,7 +67,11 @@ bool LogoActions::offerToConvertChosen(LogoSlot slot)
     const QString source = m_state.selectedLogoPath;
     const QString folder = m_state.currentFolder();
     FileService &files = m_services.files;
+    // What the apply refuses anyway (no entry, one left over, the system file itself) is refused
+    // there, with its message, before any offer.
+    const QString systemFile = systemFilePath(slot, m_state.windowsFolder);
     if (name.isEmpty() || source.compare(folder + name, Qt::CaseInsensitive) != 0
+        || source.compare(systemFile, Qt::CaseInsensitive) == 0 || files.sameFile(source, systemFile)
         || isBootBitmap(files, source) || !canConvert(files, m_services.pictures, source))
         return false;
 
