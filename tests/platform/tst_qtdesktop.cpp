@@ -3,6 +3,7 @@
 #include "support/TempPrefix.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QLabel>
 #include <QApplication>
 #include <QPointer>
@@ -151,9 +152,13 @@ private slots:
             return pixmap.isNull() ? QColor() : QColor(pixmap.toImage().pixel(at));
         };
         QList<QColor> shown;
+        bool stuck = false;
         QTimer::singleShot(0, this, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog && dialog->objectName() == "frmConvert");
+            // A step that fails, or a button that does not close the window, fails the test
+            // instead of leaving the window open for good.
+            QTimer::singleShot(30000, dialog, [dialog, &stuck] { stuck = true, static_cast<QDialog *>(dialog)->reject(); });
             const auto click = [](QWidget *button) { // on the indicator
                 QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
             };
@@ -172,6 +177,7 @@ private slots:
             QTest::mouseClick(dialog->findChild<QWidget *>(convert ? "cmdConvert" : "cmdCancel"), Qt::LeftButton);
         });
         const auto choice = desktop.offerConversion(nullptr, offer);
+        QVERIFY(!stuck);
         QCOMPARE(shown.size(), 4);
         QCOMPARE(choice, convert ? std::optional(ConversionChoice{true, true}) : std::nullopt);
         QCOMPARE(drawn.first().first, 0);
