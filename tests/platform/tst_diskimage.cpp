@@ -162,9 +162,14 @@ private slots:
             QSKIP("/dev/fuse cannot be opened on this machine");
         const QString path = make(kind, "held");
         QProcess holder;
-        if (kind != Raw)
-            holder.start("qemu-io", QStringList{"-f", kinds[kind].driver, "-c", "sleep 60000", path}
-                                        << (holderReads ? QStringList{"-r"} : QStringList()));
+        if (kind != Raw) {
+            // It prints the length once it holds the image (a line at a time through stdbuf):
+            // only then is the image taken.
+            holder.start("stdbuf", QStringList{"-oL", "qemu-io", "-f", kinds[kind].driver, "-c", "length",
+                                               "-c", "sleep 60000", path}
+                                       << (holderReads ? QStringList{"-r"} : QStringList()));
+            QVERIFY(holder.waitForReadyRead(30000));
+        }
         // qemu-io shares a raw image with writers, a virtual machine does not: on its raw disk it
         // holds QEMU's locks on bytes 100 (it reads), 101 (it writes), 201 (nobody else writes).
         const hostfs::FileDescriptor vm(::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC));
