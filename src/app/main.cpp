@@ -3,7 +3,7 @@
 #include "app/ConvertCommand.h"
 #include "app/StartupSequence.h"
 #include "core/LogoTests.h"
-#include "platform/FileService.h"
+#include "platform/PrefixFileService.h"
 #include "platform/JobChannel.h"
 #include "platform/PictureLoader.h"
 #include "platform/Prefix.h"
@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
     if (!options.bootPreview.isEmpty()) {
         // Only shows a picture: no other copy of the tool is asked, none is kept from starting.
         prefix.ensureCreated();
-        bg::HostFileService files(prefix);
+        bg::PrefixFileService files(prefix);
         bg::QtDesktop desktop(prefix);
         const bg::LogoTester tester(files, pictures);
         return bg::cmdline::bootPreview(
@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
     }
 
     prefix.ensureCreated();
-    bg::HostFileService files(prefix);
+    bg::PrefixFileService files(prefix);
     bg::QtDesktop desktop(prefix);
     bg::Services services{prefix,
                           files,

@@ -47,4 +47,9 @@ bool LogoTester::IsLogoFile(const FolderFile &file) const
     return testHostPath(file.hostPath);
 }
 
+bool LogoTester::IsLogoContent(const QByteArray &content) const
+{
+    return m_pictures.hasExactSize(content, QSize(320, 400));
+}
+
 } // namespace bg

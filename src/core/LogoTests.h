@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace bg {
@@ -30,6 +31,8 @@ public:
     bool IsLogoFile(const QString &windowsPath) const;
     // The same test on a file of a folder listing, without resolving its path again.
     bool IsLogoFile(const FolderFile &file) const;
+    // The same test on a file's whole content, already read.
+    bool IsLogoContent(const QByteArray &content) const;
 
 private:
     bool testHostPath(const QString &hostPath) const;

@@ -5,6 +5,7 @@
 #include "platform/FileService.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <QThreadPool>
 
 #include <vector>
@@ -78,11 +79,9 @@ void FolderScanJob::work(std::shared_ptr<Run> run)
     QElapsedTimer sinceDelivery;
     sinceDelivery.start();
     double done = 0;
-    for (const FolderFile &file : files) {
-        if (run->cancelled)
-            return;
-        // A file whose size already rules it out cannot pass both tests, so it is not opened.
-        if (HasLogoFileSize(file.size) && m_tester.IsLogoFile(file))
+    // Counts one file as tested, and hands over what was found every so often.
+    const auto tested = [&](const FolderFile &file, bool isLogo) {
+        if (isLogo)
             batch.append(file.name);
         done += double(file.size);
         if (batch.size() >= BatchNames || sinceDelivery.elapsed() >= BatchMilliseconds) {
@@ -90,6 +89,30 @@ void FolderScanJob::work(std::shared_ptr<Run> run)
             deliver(run->generation, std::exchange(batch, {}), percent, false, 0, false);
             sinceDelivery.restart();
         }
+    };
+    // A file whose size already rules it out cannot pass both tests, so it is not opened.
+    std::vector<FolderFile> candidates;
+    qint64 largest = 0;
+    for (const FolderFile &file : files) {
+        if (HasLogoFileSize(file.size)) {
+            candidates.push_back(file);
+            largest = std::max(largest, file.size);
+        } else {
+            done += double(file.size);
+        }
+    }
+    // A disk image's files come in one batch; a host folder's are opened one by one.
+    const bool batched = m_files.readListedFiles(
+        run->folder, candidates, largest, [&](const FolderFile &file, const QByteArray &content) {
+            if (run->cancelled)
+                return false;
+            tested(file, m_tester.IsLogoContent(content));
+            return true;
+        });
+    for (const FolderFile &file : batched ? std::vector<FolderFile>() : candidates) {
+        if (run->cancelled)
+            return;
+        tested(file, m_tester.IsLogoFile(file));
     }
     if (run->cancelled)
         return;

@@ -23,6 +23,10 @@ struct FolderFile
     qint64 size = 0;   // bytes
 };
 
+// Hands a file of a folder listing and its content (at most the bytes asked for) to a pass over
+// many files; returning false ends the pass.
+using ListedFileVisitor = std::function<bool(const FolderFile &file, const QByteArray &content)>;
+
 // The file functions the logic calls, with Windows semantics. Paths are Windows paths.
 // Every function that can fail returns 0 or a run-time error number (platform/RuntimeError.h).
 class FileService
@@ -87,7 +91,30 @@ public:
     virtual int writeFileAtomic(const QString &path, const QByteArray &data) = 0;
 
     // The host path a Windows path names now, for readers outside this service (pictures).
+    // For a file inside a disk image: a copy of it on the host, made now.
     virtual std::optional<QString> hostPath(const QString &path) = 0;
+
+    // For a pass over many files of one folder listing (a scan): reads the given files of the
+    // folder in as few disk calls as the drive allows, at most maxBytes of each, and hands each
+    // one that could be read to visit, in no particular order. Returns false, having visited
+    // nothing, when the drive is better read file by file through FolderFile::hostPath (a
+    // host folder, where a reader looks at a header before it reads the rest).
+    virtual bool readListedFiles(const QString &folder, const std::vector<FolderFile> &files,
+                                 qint64 maxBytes, const ListedFileVisitor &visit)
+    {
+        Q_UNUSED(folder) Q_UNUSED(files) Q_UNUSED(maxBytes) Q_UNUSED(visit)
+        return false;
+    }
+
+    // What stands in the way of using the drive that holds the path now, for reading or for
+    // writing: 0, or ImageLocked, NoFatVolume, ImageUnusable, PermissionDenied (an image file
+    // this user may not write) or PathNotFound (a drive without a link). Folder drives have no
+    // such obstacle.
+    virtual int driveProblem(const QString &path, bool forWriting)
+    {
+        Q_UNUSED(path) Q_UNUSED(forWriting)
+        return 0;
+    }
 };
 
 // One operation on the disk, from its first look to its last change: for its life the service

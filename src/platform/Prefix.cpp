@@ -1,5 +1,7 @@
 #include "platform/Prefix.h"
 
+#include "platform/VolumeLookup.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,6 +32,12 @@ bool isDirectory(const QString &hostPath)
 {
     struct stat st;
     return ::stat(QFile::encodeName(hostPath).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isRegularFile(const QString &hostPath)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(hostPath).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The name a directory holds for `name`: the name itself when an entry of exactly that spelling
@@ -220,6 +228,18 @@ QString Prefix::driveTarget(QChar letter) const
     return QDir::cleanPath(QDir::isAbsolutePath(t) ? t : dosdevices + u'/' + t);
 }
 
+QString Prefix::driveImage(QChar letter) const
+{
+    const QString target = driveTarget(letter);
+    return !target.isEmpty() && isRegularFile(target) ? target : QString();
+}
+
+bool Prefix::isOnImageDrive(const QString &windowsPath) const
+{
+    const auto split = splitWindowsPath(windowsPath);
+    return split && !driveImage(split->first).isEmpty();
+}
+
 std::optional<Prefix::Resolved> Prefix::resolve(const QString &windowsPath) const
 {
     const auto split = splitWindowsPath(windowsPath);
@@ -230,6 +250,18 @@ std::optional<Prefix::Resolved> Prefix::resolve(const QString &windowsPath) cons
     r.host = driveTarget(r.drive);
     if (r.host.isEmpty())
         return std::nullopt;
+    if (isRegularFile(r.host)) {
+        r.image = true;
+        r.host.clear();
+        if (m_volumes) {
+            VolumeLookup::Found found = m_volumes->find(r.drive, split->second);
+            r.names = std::move(found.names);
+            r.imageFolder = found.exists && found.isFolder;
+        } else {
+            r.names = split->second;
+        }
+        return r;
+    }
     r.names.reserve(split->second.size());
     bool searching = true; // below a missing component nothing can exist
     for (const QString &part : split->second) {
@@ -252,7 +284,7 @@ std::optional<Prefix::Resolved> Prefix::resolve(const QString &windowsPath) cons
 std::optional<QString> Prefix::toHost(const QString &windowsPath) const
 {
     auto r = resolve(windowsPath);
-    if (!r)
+    if (!r || r->image)
         return std::nullopt;
     return std::move(r->host);
 }
@@ -292,8 +324,8 @@ std::optional<QString> Prefix::toWindows(const QString &hostPath) const
     qsizetype bestLength = -1;
     for (char16_t l = u'a'; l <= u'z'; ++l) {
         const QString target = driveTarget(QChar(l));
-        if (target.isEmpty())
-            continue;
+        if (target.isEmpty() || isRegularFile(target))
+            continue; // no drive, or a disk image, whose files have no host path
         QString t = QFileInfo(target).canonicalFilePath();
         if (t.isEmpty())
             continue;
@@ -321,28 +353,37 @@ QString Prefix::windowsDirectory() const
     return spelledAsOnDisk(QStringLiteral("C:\\WINDOWS")).value_or(QStringLiteral("C:\\WINDOWS"));
 }
 
-bool Prefix::isHostDir(const QString &windowsPath) const
+bool Prefix::isFolder(const QString &windowsPath) const
 {
-    const auto host = toHost(windowsPath);
-    return host && isDirectory(*host);
+    const auto r = resolve(windowsPath);
+    return r && (r->image ? r->imageFolder : isDirectory(r->host));
+}
+
+QStringList Prefix::subFolders(const QString &windowsFolder) const
+{
+    const auto r = resolve(windowsFolder);
+    if (!r)
+        return {};
+    if (r->image)
+        return m_volumes ? m_volumes->subFolders(r->drive, r->names) : QStringList();
+    return QDir(r->host).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 }
 
 QString Prefix::startupFolder() const
 {
     // Windows 95/98 with a single user.
     const QString classic = windowsDirectory() + QStringLiteral("\\Start Menu\\Programs\\StartUp");
-    if (isHostDir(classic))
+    if (isFolder(classic))
         return spelledAsOnDisk(classic).value_or(classic);
 
     // Wine: the user's own profile, else the only profile other than Public.
     const QString users = QStringLiteral("C:\\users\\");
     QString profile;
     const QString user = qEnvironmentVariable("USER");
-    if (!user.isEmpty() && isValidName(user) && isHostDir(users + user)) {
+    if (!user.isEmpty() && isValidName(user) && isFolder(users + user)) {
         profile = users + user;
-    } else if (const auto usersHost = toHost(users)) {
-        const QStringList dirs = QDir(*usersHost).entryList(QDir::Dirs | QDir::NoDotAndDotDot
-                                                            | QDir::Hidden | QDir::System);
+    } else {
+        const QStringList dirs = subFolders(users);
         QStringList candidates;
         for (const QString &d : dirs) {
             if (d.compare(QLatin1String("Public"), Qt::CaseInsensitive) != 0 && isValidName(d))
@@ -355,7 +396,7 @@ QString Prefix::startupFolder() const
         return QString();
     const QString wine = profile
         + QStringLiteral("\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup");
-    if (isHostDir(wine))
+    if (isFolder(wine))
         return spelledAsOnDisk(wine).value_or(wine);
     return QString();
 }

@@ -6,8 +6,12 @@
 
 namespace bg {
 
+class VolumeLookup;
+
 // The machine the tool works on: a directory laid out like a Wine prefix, whose dosdevices/
-// folder holds one symbolic link per drive letter ("c:" -> ../drive_c, "z:" -> /).
+// folder holds one symbolic link per drive letter ("c:" -> ../drive_c, "z:" -> /). A link may
+// also lead to an emulator's disk image file ("c:" -> /vm/win98.img): that drive is the image's
+// FAT volume, which has no host path; its names are looked up through the VolumeLookup set here.
 //
 // Every path the rest of the program holds is a Windows path; this class converts one to a host
 // path at the moment the disk is touched, and a host path to a Windows path where one enters the
@@ -29,10 +33,21 @@ public:
 
     const QString &root() const { return m_root; }
 
+    // Where names inside image drives are looked up; without one they are taken as given.
+    // Set before the prefix is shared between threads.
+    void setVolumeLookup(const VolumeLookup *lookup) { m_volumes = lookup; }
+
+    // The disk image a drive's link leads to (a regular file), as an absolute host path; empty
+    // when the drive is a folder or has no link. Read afresh at each call.
+    QString driveImage(QChar letter) const;
+    // True when the path's drive is a disk image.
+    bool isOnImageDrive(const QString &windowsPath) const;
+
     // Windows -> host: drive letter through dosdevices, then each component resolved like Wine:
     // the exact name when it exists, else the first directory entry equal to it ignoring case,
-    // else the spelling given. Empty when the drive has no link or the path is not a valid
-    // absolute Windows path (no drive, characters Windows cannot hold in a name).
+    // else the spelling given. Empty when the drive has no link, when it is a disk image, or
+    // the path is not a valid absolute Windows path (no drive, characters Windows cannot hold
+    // in a name).
     std::optional<QString> toHost(const QString &windowsPath) const;
 
     // Host -> Windows: the drive whose target is the longest prefix of the canonical host path;
@@ -71,13 +86,17 @@ private:
         QChar drive;       // upper case
         QString host;      // host path
         QStringList names; // components as found on disk (the caller's spelling when absent)
+        bool image = false; // the drive is a disk image: host is empty
+        bool imageFolder = false; // on an image drive: the path is an existing folder
     };
 
     QString driveTarget(QChar letter) const;
     std::optional<Resolved> resolve(const QString &windowsPath) const;
-    bool isHostDir(const QString &windowsPath) const;
+    bool isFolder(const QString &windowsPath) const;
+    QStringList subFolders(const QString &windowsFolder) const;
 
     QString m_root;
+    const VolumeLookup *m_volumes = nullptr;
 };
 
 } // namespace bg

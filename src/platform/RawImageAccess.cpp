@@ -212,7 +212,21 @@ RawImageAccess::RawImageAccess(const QString &imagePath, Mode mode)
 
 void RawImageAccess::open(const QString &imagePath, Mode mode)
 {
-    const QString path = QFileInfo(imagePath).absoluteFilePath();
+    // The image is opened once, here; QEMU and mtools are handed this very file through our
+    // descriptor's /proc path, so a file put in its place meanwhile is never touched.
+    const int flags = (mode == Mode::Writable ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+    m_image.reset(::open(hostBytes(QFileInfo(imagePath).absoluteFilePath()).constData(), flags));
+    if (m_image.get() < 0) {
+        const int err = errno;
+        if (mode == Mode::Writable && (err == EACCES || err == EROFS || err == EPERM)
+            && ::access(hostBytes(imagePath).constData(), R_OK) == 0)
+            return fail(Error::NotWritable);
+        return fail(Error::Unreadable, QString::fromLocal8Bit(std::strerror(err)));
+    }
+    struct stat st;
+    if (::fstat(m_image.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return fail(Error::Unreadable);
+    const QString path = QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(m_image.get());
     const DiskImage::Probe probe = DiskImage::probe(path, mode == Mode::Writable);
     switch (probe.status) {
     case DiskImage::Status::Ok: break;
@@ -221,12 +235,8 @@ void RawImageAccess::open(const QString &imagePath, Mode mode)
     case DiskImage::Status::ToolMissing: return fail(Error::ToolMissing, probe.detail);
     }
     m_format = probe.format;
-    if (mode == Mode::Writable) {
-        if (::access(hostBytes(path).constData(), W_OK) != 0)
-            return fail(Error::NotWritable);
-        if (probe.locked)
-            return fail(Error::Locked);
-    }
+    if (mode == Mode::Writable && probe.locked)
+        return fail(Error::Locked);
     if (probe.format == DiskImage::Format::Raw) {
         m_hostPath = path;
         m_size = probe.virtualSize;

@@ -43,8 +43,9 @@ public:
     // QEMU's own words on a failure, for a log; empty when it said nothing.
     QString errorDetail() const { return m_detail; }
 
-    // A host file holding the emulated disk's bytes (the image itself when it is raw): the
-    // virtual size of them, writable in Writable mode. Empty when not open.
+    // A host file holding the emulated disk's bytes: for a raw image, the image file as this
+    // object opened it (a /proc path of its descriptor, valid while the object lives), else
+    // the export. The virtual size of them, writable in Writable mode. Empty when not open.
     QString hostPath() const { return m_hostPath; }
     qint64 size() const { return m_size; }
     DiskImage::Format format() const { return m_format; }
@@ -66,6 +67,7 @@ private:
     QString m_hostPath;
     qint64 m_size = 0;
     DiskImage::Format m_format = DiskImage::Format::Raw;
+    hostfs::FileDescriptor m_image; // the image file, opened once
     QString m_folder;               // the export's folder, empty for a raw image
     hostfs::FileDescriptor m_owner; // the folder's lock: the folder is in use while held
     hostfs::FileDescriptor m_daemon; // a pidfd of the daemon

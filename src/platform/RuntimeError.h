@@ -18,6 +18,13 @@ constexpr int InvalidPicture = 481; // a picture that no longer loads
 constexpr int TooLarge = 1001;
 // A move became a copy: the destination holds the file, but its old name could not be removed.
 constexpr int CopiedNotMoved = 1002;
+// The drive is a disk image that another program (a running emulator) holds: it is not written.
+constexpr int ImageLocked = 1003;
+// The drive is a disk image without a FAT partition or volume.
+constexpr int NoFatVolume = 1004;
+// The drive is a disk image that cannot be opened: not a disk image of a known format, or the
+// programs that open it (QEMU's tools, FUSE, mtools) are missing or failed.
+constexpr int ImageUnusable = 1005;
 
 // Maps a POSIX errno value to the number the logic expects.
 int fromErrno(int err);
