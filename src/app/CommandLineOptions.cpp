@@ -28,6 +28,9 @@ QString usage()
         "                           不開視窗；未指定輸出時寫入圖片旁的「名稱.bmp」。\n"
         "                           --fill 裁切圖片以填滿畫面（預設完整顯示並補邊），\n"
         "                           --animate 保留底部的動態色帶，--force 覆寫已有的檔案\n"
+        "  bootgallery --image <磁碟映像檔> [其他參數]\n"
+        "                           在模擬器的磁碟映像檔（raw、VHD、VDI、qcow2、VMDK）上工作：\n"
+        "                           映像檔第一個 FAT 分割區就是 C: 磁碟機\n"
         "  bootgallery --help       顯示這段說明（-h、/? 亦同）\n"
         "  bootgallery --version    顯示版本\n"
         "\n"
@@ -50,6 +53,7 @@ OptionsDecision decideOptions(const QStringList &arguments)
     bool help = false;
     bool version = false;
     QString bootPreview;
+    QString image;
     QStringList files;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
@@ -58,6 +62,11 @@ OptionsDecision decideOptions(const QStringList &arguments)
                 arguments[i + 1].startsWith(QLatin1String("--")) || arguments[i + 1].isEmpty())
                 return refused(QStringLiteral("選項「--boot-preview」需要一個圖片檔案"));
             bootPreview = arguments[++i];
+        } else if (argument == QLatin1String("--image")) {
+            if (!image.isEmpty() || i + 1 == arguments.size()
+                || arguments[i + 1].startsWith(QLatin1String("--")) || arguments[i + 1].isEmpty())
+                return refused(QStringLiteral("選項「--image」需要一個磁碟映像檔"));
+            image = arguments[++i];
         } else if (helpNames.contains(argument)) {
             help = true;
         } else if (argument == QLatin1String("--version")) {
@@ -90,9 +99,25 @@ OptionsDecision decideOptions(const QStringList &arguments)
         decision.conversion.force = arguments.contains(QStringLiteral("--force"));
         return decision;
     }
+    if (convert && !image.isEmpty())
+        return refused(QStringLiteral("「--convert」與「--image」不能同時使用"));
     if (!bootPreview.isEmpty() && !files.isEmpty())
         return refused(QStringLiteral("選項「--boot-preview」只接受一個圖片檔案"));
-    return {true, 0, QString(), QString(), bootPreview};
+    OptionsDecision decision{true, 0, QString(), QString(), bootPreview};
+    decision.image = image;
+    return decision;
+}
+
+QStringList jobArguments(const QStringList &arguments)
+{
+    QStringList job;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--image"))
+            ++i;
+        else
+            job.append(arguments[i]);
+    }
+    return job;
 }
 
 } // namespace bg

@@ -23,6 +23,7 @@ struct OptionsDecision
                          // boot screen will (the picture as typed), and nothing else
     bool convert = false; // when !run: --convert, to be done as `conversion` says
     ConvertRequest conversion{};
+    QString image = QString(); // when run: "--image FILE" works on this emulator's disk image
 };
 
 // arguments: the command line without the program's name. An unknown option, or a
@@ -30,5 +31,8 @@ struct OptionsDecision
 // --convert; --fill, --animate and --force belong to --convert, which takes one picture and at
 // most one output file (else a usage error, 2).
 OptionsDecision decideOptions(const QStringList &arguments);
+
+// The arguments that are the command-line job: all but "--image FILE".
+QStringList jobArguments(const QStringList &arguments);
 
 } // namespace bg

@@ -4,8 +4,12 @@
 #include "platform/Services.h"
 #include "core/LogoSettings.h"
 #include "core/LogoTests.h"
+#include "platform/FileService.h"
 #include "platform/Prefix.h"
 #include "platform/PrivateProfile.h"
+#include "ui/Messages.h"
+
+#include <QFileInfo>
 
 namespace bg {
 
@@ -33,6 +37,18 @@ StartDecision decideStart(Services &services)
     }
     decision.openWindow = true;
     return decision;
+}
+
+void tellImageDrive(Services &services)
+{
+    const QString drive = QStringLiteral("C:\\");
+    const QString image = services.prefix.driveImage(u'C');
+    if (image.isEmpty())
+        return;
+    const int readProblem = services.files.driveProblem(drive, false);
+    const int writeProblem = readProblem ? readProblem : services.files.driveProblem(drive, true);
+    messages::tellImageDriveAtStart(services.desktop, QFileInfo(image).fileName(), readProblem,
+                                    writeProblem);
 }
 
 } // namespace bg

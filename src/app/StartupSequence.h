@@ -21,4 +21,9 @@ struct StartDecision
 // folder, or preview a picture) after which the program ends.
 StartDecision decideStart(Services &services);
 
+// When drive C is an emulator's disk image: says so when it cannot be read (no FAT partition,
+// no disk image the tool can open), or when it can only be read now (an emulator holds it, or
+// the user may not write it), in which case the window works read-only.
+void tellImageDrive(Services &services);
+
 } // namespace bg

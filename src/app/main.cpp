@@ -9,6 +9,7 @@
 #include "platform/Prefix.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtTranslations.h"
+#include "platform/RawImageAccess.h"
 #include "platform/Services.h"
 #include "platform/SingleInstance.h"
 #include "ui/CommandLineModes.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScreen>
 
 #include <cstdio>
@@ -47,13 +49,26 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QString::fromUtf16(bg::ToolVersion));
     QApplication::setDesktopFileName(QStringLiteral("bootgallery"));
 
-    bg::Prefix prefix(bg::Prefix::defaultRoot());
+    // --image FILE: a prefix of the tool's own whose drive C is that disk image.
+    if (!options.image.isEmpty() && !QFileInfo(options.image).isFile()) {
+        std::fputs(QStringLiteral("bootgallery：找不到磁碟映像檔「%1」\n").arg(options.image).toUtf8().constData(),
+                   stderr);
+        return 2;
+    }
+    bg::Prefix prefix(options.image.isEmpty() ? bg::Prefix::defaultRoot()
+                                              : bg::Prefix::imageRoot(options.image));
+    const auto ensurePrefix = [&prefix, &options] {
+        return options.image.isEmpty() ? prefix.ensureCreated()
+                                       : prefix.ensureCreatedForImage(options.image);
+    };
+    // Exports of disk images that a killed copy of the tool left behind are taken down.
+    bg::RawImageAccess::cleanUpLeftovers();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const bg::PictureLoader pictures(screen ? screen->logicalDotsPerInchX() : 96.0,
                                      screen ? screen->logicalDotsPerInchY() : 96.0);
     if (!options.bootPreview.isEmpty()) {
         // Only shows a picture: no other copy of the tool is asked, none is kept from starting.
-        prefix.ensureCreated();
+        ensurePrefix();
         bg::PrefixFileService files(prefix);
         bg::QtDesktop desktop(prefix);
         const bg::LogoTester tester(files, pictures);
@@ -67,7 +82,8 @@ int main(int argc, char *argv[])
     const bg::SingleInstance instance(lockName);
     const QString serverName = bg::SingleInstance::serverName(lockName);
     const auto commandText = [&prefix] {
-        return bg::commandText(prefix, QCoreApplication::arguments().mid(1), QDir::currentPath());
+        return bg::commandText(prefix, bg::jobArguments(QCoreApplication::arguments().mid(1)),
+                               QDir::currentPath());
     };
     if (instance.anotherIsRunning()) {
         const QString command = commandText();
@@ -79,7 +95,7 @@ int main(int argc, char *argv[])
             return *exitStatus;
     }
 
-    prefix.ensureCreated();
+    ensurePrefix();
     bg::PrefixFileService files(prefix);
     bg::QtDesktop desktop(prefix);
     bg::Services services{prefix,
@@ -92,9 +108,13 @@ int main(int argc, char *argv[])
                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/Onboot.exe")
                               : qEnvironmentVariable("BOOTGALLERY_COMPANION")};
 
+    // The start reads many small things from drive C: one operation opens a disk image once
+    // for all of them, and lets it go before the window waits for the user.
+    std::optional<bg::FileOperation> starting(std::in_place, files);
     const bg::StartDecision decision = bg::decideStart(services);
     if (!decision.openWindow)
         return decision.exitCode;
+    bg::tellImageDrive(services);
     bg::MainWindow window(services, decision.state);
     // Later starts hand their jobs to this window from now on; one arriving while the window
     // still loads waits until it is free.
@@ -102,6 +122,7 @@ int main(int argc, char *argv[])
     QObject::connect(&jobs, &bg::JobServer::jobReceived, &window, &bg::MainWindow::runHandedJob);
     jobs.listen(serverName);
     window.open();
+    starting.reset();
     window.show();
     return app.exec();
 }

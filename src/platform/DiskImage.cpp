@@ -1,5 +1,10 @@
 #include "platform/DiskImage.h"
 
+#include <QHash>
+#include <QMutex>
+#include <optional>
+#include <sys/stat.h>
+
 #include "platform/HelperProgram.h"
 
 #include <QFileInfo>
@@ -58,6 +63,37 @@ QString DiskImage::qemuDriver(Format format)
     return {};
 }
 
+namespace {
+
+// What a file was when it was last probed: the same file, unchanged since, has the same format
+// and size. (A lock comes and goes without a change to the file: it is never remembered.)
+struct FileState
+{
+    quint64 device, inode;
+    qint64 size, modifiedNs, changedNs;
+    bool operator==(const FileState &) const = default;
+};
+
+size_t qHash(const FileState &s, size_t seed)
+{
+    return qHashMulti(seed, s.device, s.inode, s.size, s.modifiedNs, s.changedNs);
+}
+
+std::optional<FileState> stateOf(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileState{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                     qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
+QMutex probesMutex;
+QHash<FileState, DiskImage::Probe> probes; // of unchanged files, without lock tests
+
+} // namespace
+
 DiskImage::Probe DiskImage::probe(const QString &hostPath, bool testLock)
 {
     const QFileInfo file(hostPath);
@@ -67,6 +103,27 @@ DiskImage::Probe DiskImage::probe(const QString &hostPath, bool testLock)
         probe.status = Status::Unreadable;
         return probe;
     }
+    // Reading needs no lock test: a file probed before and unchanged since is not asked again.
+    const std::optional<FileState> state = testLock ? std::nullopt : stateOf(path);
+    if (state) {
+        const QMutexLocker locker(&probesMutex);
+        const auto known = probes.constFind(*state);
+        if (known != probes.constEnd())
+            return *known;
+    }
+    Probe found = probeAnew(path, testLock);
+    if (state && found.status == Status::Ok) {
+        const QMutexLocker locker(&probesMutex);
+        if (probes.size() > 64)
+            probes.clear();
+        probes.insert(*state, found);
+    }
+    return found;
+}
+
+DiskImage::Probe DiskImage::probeAnew(const QString &path, bool testLock)
+{
+    const QFileInfo file(path);
 
     // Without --force-share, qemu-img asks that nobody write meanwhile: a program that holds the
     // image for writing (a running emulator) makes it fail, and that is the lock test (of every

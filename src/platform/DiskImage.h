@@ -36,11 +36,17 @@ public:
     // and the probe is quicker (for reading, which shares the image).
     static Probe probe(const QString &hostPath, bool testLock = true);
 
+    // Without testLock, a file that was probed before and has not changed since (the same
+    // device, inode, size and times) is not probed again.
+
     // The name of the format as QEMU's block drivers call it ("raw", "vpc", "vdi", ...).
     static QString qemuDriver(Format format);
     // True when a QEMU program's error message says that another program's lock stood in the
     // way of its open.
     static bool isLockConflict(const QByteArray &qemuMessage);
+
+private:
+    static Probe probeAnew(const QString &path, bool testLock);
 };
 
 } // namespace bg

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 
 #include <map>
@@ -97,6 +98,43 @@ int accessError(RawImageAccess::Error error)
     case RawImageAccess::Error::Failed: return rt::ImageUnusable;
     }
     return rt::ImageUnusable;
+}
+
+// Where the FAT volume of an image starts, by the image file's state (device, inode, size,
+// times): an image that has not changed since it was last looked at is not read again for it.
+QMutex locationsMutex;
+QHash<QByteArray, fat::FatLocation> locations;
+
+QByteArray imageState(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return QByteArray();
+    QByteArray key;
+    for (const qint64 part : {qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size),
+                              qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec),
+                              qint64(st.st_ctim.tv_sec), qint64(st.st_ctim.tv_nsec)})
+        key.append(reinterpret_cast<const char *>(&part), sizeof part);
+    return key;
+}
+
+fat::FatLocation locate(int imageFd, const QString &rawPath)
+{
+    const QByteArray state = imageState(imageFd);
+    {
+        const QMutexLocker locker(&locationsMutex);
+        const auto known = locations.constFind(state);
+        if (!state.isEmpty() && known != locations.constEnd())
+            return *known;
+    }
+    const fat::FatLocation found = fat::locateFatVolume(rawPath);
+    if (!state.isEmpty() && found.status != fat::FatLocation::Unreadable) {
+        const QMutexLocker locker(&locationsMutex);
+        if (locations.size() > 64)
+            locations.clear();
+        locations.insert(state, found);
+    }
+    return found;
 }
 
 } // namespace
@@ -229,7 +267,7 @@ ImageDriveService::Drive *ImageDriveService::drive(QChar letter, bool forWriting
         d.access.reset();
         return &d;
     }
-    const fat::FatLocation where = fat::locateFatVolume(d.access->hostPath());
+    const fat::FatLocation where = bg::locate(d.image.get(), d.access->hostPath());
     if (where.status != fat::FatLocation::Found) {
         d.error = where.status == fat::FatLocation::NoFatVolume ? rt::NoFatVolume
                                                                  : rt::ImageUnusable;

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <functional>
+
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
@@ -122,6 +124,17 @@ bool makeLayout(const QString &dir)
     return ::symlink("../drive_c", c.constData()) == 0 && ::symlink("/", z.constData()) == 0;
 }
 
+// The layout of a prefix for one disk image: c: is the image, z: the host's root.
+bool makeImageLayout(const QString &dir, const QString &image)
+{
+    if (!QDir().mkdir(dir + QStringLiteral("/dosdevices")))
+        return false;
+    const QByteArray c = QFile::encodeName(dir + QStringLiteral("/dosdevices/c:"));
+    const QByteArray z = QFile::encodeName(dir + QStringLiteral("/dosdevices/z:"));
+    return ::symlink(QFile::encodeName(image).constData(), c.constData()) == 0
+           && ::symlink("/", z.constData()) == 0;
+}
+
 void removeLayout(const QString &dir)
 {
     // The drive links go first so that nothing can ever walk into the drives they name.
@@ -146,7 +159,37 @@ QString Prefix::defaultRoot()
     return QDir::cleanPath(data + QStringLiteral("/bootgallery"));
 }
 
+QString Prefix::imageRoot(const QString &imageFile)
+{
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    const QFileInfo image(imageFile);
+    const QString canonical = image.canonicalFilePath();
+    const QByteArray key = QFile::encodeName(canonical.isEmpty() ? image.absoluteFilePath() : canonical);
+    QString name = image.fileName();
+    for (QChar &c : name) {
+        if (!c.isLetterOrNumber() && c != u'.' && c != u'-' && c != u'_')
+            c = u'_';
+    }
+    return QDir::cleanPath(data + QStringLiteral("/bootgallery-images/") + name + u'-'
+                           + QString::number(qHashBits(key.constData(), size_t(key.size()), 0x5eed), 16));
+}
+
 bool Prefix::ensureCreated() const
+{
+    return ensureCreatedWith([](const QString &dir) { return makeLayout(dir); });
+}
+
+bool Prefix::ensureCreatedForImage(const QString &imageFile) const
+{
+    const QFileInfo info(imageFile);
+    const QString image = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath()
+                                                             : info.canonicalFilePath();
+    return ensureCreatedWith([&image](const QString &dir) { return makeImageLayout(dir, image); });
+}
+
+bool Prefix::ensureCreatedWith(const std::function<bool(const QString &)> &layout) const
 {
     const QByteArray root = QFile::encodeName(m_root);
     struct stat st;
@@ -173,7 +216,7 @@ bool Prefix::ensureCreated() const
     }
     if (building.isEmpty())
         return false;
-    if (!makeLayout(building)) {
+    if (!layout(building)) {
         removeLayout(building);
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace bg {
@@ -30,6 +31,13 @@ public:
     // Creates the standard layout when the root does not exist yet. An existing root is left
     // exactly as it is. Returns false when the layout could not be made.
     bool ensureCreated() const;
+
+    // Where the prefix of its own for an emulator's disk image lies:
+    // $XDG_DATA_HOME/bootgallery-images/NAME-HASH, the hash of the image's canonical path.
+    static QString imageRoot(const QString &imageFile);
+    // Creates, when the root does not exist yet, a prefix whose drive C is the disk image (an
+    // absolute link to it) and Z the host's root; an existing root is left exactly as it is.
+    bool ensureCreatedForImage(const QString &imageFile) const;
 
     const QString &root() const { return m_root; }
 
@@ -90,6 +98,7 @@ private:
         bool imageFolder = false; // on an image drive: the path is an existing folder
     };
 
+    bool ensureCreatedWith(const std::function<bool(const QString &dir)> &layout) const;
     QString driveTarget(QChar letter) const;
     std::optional<Resolved> resolve(const QString &windowsPath) const;
     bool isFolder(const QString &windowsPath) const;

@@ -9,6 +9,7 @@
 #include "core/BootScreen.h"
 #include "ui/FrmBootPreview.h"
 #include "ui/FrmLogoPreview.h"
+#include "ui/DiskChange.h"
 #include "ui/Messages.h"
 
 namespace bg::cmdline {
@@ -69,6 +70,9 @@ int addToStartup(FileService &files, Desktop &desktop, const LogoTester &tester,
         messages::startupFolderNotFound(desktop);
         return ExitRefused;
     }
+    const DiskChange change(files, desktop, {startupFolder}, messages::titles::add());
+    if (!change.allowed())
+        return ExitRefused;
 
     qint64 size = 0;
     const int measured = files.fileLen(source, size);

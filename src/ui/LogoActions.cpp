@@ -14,6 +14,7 @@
 #include "ui/ImageBox.h"
 #include "ui/LogoList.h"
 #include "ui/MainWindowUi.h"
+#include "ui/DiskChange.h"
 #include "ui/Messages.h"
 #include "ui/RenameDelegate.h"
 #include "ui/SlotBrowser.h"
@@ -52,7 +53,10 @@ void LogoActions::applyChosenLogoToShownSlot()
 
 void LogoActions::applyChosenLogo(LogoSlot slot)
 {
-    if (offerToConvertChosen(slot))
+    const DiskChange change(m_services,
+                            {m_state.currentFolder(), m_state.windowsFolder, QStringLiteral("C:\\")},
+                            messages::titles::apply());
+    if (!change.allowed() || offerToConvertChosen(slot))
         return;
     const QString name = m_ui.logoList->currentText();
     finishApply(slot, name,
@@ -94,6 +98,10 @@ bool LogoActions::offerToConvertChosen(LogoSlot slot)
                     messages::conversionFailed(m_services.desktop, name);
                     return;
                 }
+                const DiskChange change(m_services, {folder, windowsFolder, QStringLiteral("C:\\")},
+                                        messages::titles::apply());
+                if (!change.allowed())
+                    return;
                 finishApply(slot, name,
                             LogoApplier(m_services.files)
                                 .applyConverted(source, folder, name, slot, windowsFolder, *logo));
@@ -132,6 +140,10 @@ void LogoActions::showSystemLogo(LogoSlot slot)
 
 void LogoActions::restoreOriginalLogo(LogoSlot slot)
 {
+    const DiskChange change(m_services, {m_state.windowsFolder, QStringLiteral("C:\\")},
+                            messages::titles::restoreOriginal());
+    if (!change.allowed())
+        return;
     const OriginalLogos::RestoreOutcome outcome =
         OriginalLogos(m_services.files, m_state.windowsFolder).restore(slot);
     if (outcome.result == OriginalLogos::Restore::Restored)
@@ -145,11 +157,16 @@ void LogoActions::deleteChosenLogo()
     const QString folder = m_state.currentFolder();
     if (!messages::confirmDelete(m_services.desktop, name))
         return;
-    // A file that is already gone needs no deleting; the re-scan drops its entry.
-    const QString path = folder + name;
-    if (m_services.files.fileExists(path) && m_services.files.deleteFile(path, true) != 0) {
-        messages::deleteFailed(m_services.desktop, m_ui.logoList->currentText());
-        return;
+    {
+        const DiskChange change(m_services, {folder}, messages::titles::remove());
+        if (!change.allowed())
+            return;
+        // A file that is already gone needs no deleting; the re-scan drops its entry.
+        const QString path = folder + name;
+        if (m_services.files.fileExists(path) && m_services.files.deleteFile(path, true) != 0) {
+            messages::deleteFailed(m_services.desktop, m_ui.logoList->currentText());
+            return;
+        }
     }
     m_ui.logoList->setFocus();
     m_browser.rescan(folder);
@@ -194,7 +211,13 @@ void LogoActions::cancelRename()
 void LogoActions::renameFile(const QString &oldName, const QString &newName)
 {
     const QString folder = m_renameFolder;
-    const RenameOutcome outcome = LogoRenamer(m_services.files).rename(folder, oldName, newName);
+    RenameOutcome outcome;
+    {
+        const DiskChange change(m_services, {folder}, messages::titles::rename());
+        if (!change.allowed())
+            return;
+        outcome = LogoRenamer(m_services.files).rename(folder, oldName, newName);
+    }
     messages::tellRename(m_services.desktop, outcome);
     if (outcome.end() == RenameEnd::Moved && !m_scanFollowsRename) {
         m_ui.logoList->setFocus();
@@ -232,9 +255,15 @@ void LogoActions::addFiles(const std::vector<DroppedFile> &files)
     const QString folder = m_state.currentFolder();
     const LogoDropAdder adder(m_services.files, m_tester);
     Desktop &desktop = m_services.desktop;
-    const DropOutcome outcome = adder.add(files, folder, [&desktop](const QString &fileName) {
-        return messages::askReplace(desktop, fileName);
-    });
+    DropOutcome outcome;
+    {
+        const DiskChange change(m_services, {folder}, messages::titles::add());
+        if (!change.allowed())
+            return;
+        outcome = adder.add(files, folder, [&desktop](const QString &fileName) {
+            return messages::askReplace(desktop, fileName);
+        });
+    }
     if (outcome.error == 0 && offerToConvertDropped(outcome.notLogos, folder, outcome.copied))
         return;
     messages::tellDrop(desktop, outcome);
@@ -325,8 +354,13 @@ void LogoActions::conversionFinished(const ConversionOutcome &outcome)
 void LogoActions::restoreUsedLogos()
 {
     const QString folder = m_state.currentFolder();
-    if (LogoRestorer(m_services.files).restore(folder).usedFolderIsLink)
-        messages::usedFolderIsLink(m_services.desktop);
+    {
+        const DiskChange change(m_services, {folder}, messages::titles::restoreUsed());
+        if (!change.allowed())
+            return;
+        if (LogoRestorer(m_services.files).restore(folder).usedFolderIsLink)
+            messages::usedFolderIsLink(m_services.desktop);
+    }
     m_browser.rescan(folder);
 }
 

@@ -36,6 +36,53 @@ QString limitReason(int error)
 
 } // namespace
 
+namespace {
+
+// Why a disk image cannot be read or written, in a sentence of its own.
+QString imageReason(const QString &imageName, int problem)
+{
+    const QString quoted =
+        imageName.isEmpty() ? QString() : QStringLiteral("「") + imageName + QStringLiteral("」");
+    switch (problem) {
+    case rt::ImageLocked:
+        return QStringLiteral("磁碟映像檔") + quoted +
+               QStringLiteral("正由另一個程式使用中（例如正在執行的模擬器）。");
+    case rt::PermissionDenied:
+        return QStringLiteral("您沒有寫入磁碟映像檔") + quoted + QStringLiteral("的權限。");
+    case rt::NoFatVolume:
+        return QStringLiteral("磁碟映像檔") + quoted +
+               QStringLiteral("中沒有 FAT 分割區，它本身也不是 FAT 磁碟，程式無法讀取其中的 Windows。");
+    default:
+        return QStringLiteral("無法開啟磁碟映像檔") + quoted +
+               QStringLiteral("：它不是程式認得的磁碟映像檔（raw、VHD、VDI、qcow2、VMDK），"
+                              "或開啟它所需的程式（qemu-img、qemu-storage-daemon、FUSE、mtools）無法使用。");
+    }
+}
+
+} // namespace
+
+void tellImageDriveAtStart(Desktop &desktop, const QString &imageName, int readProblem,
+                           int writeProblem)
+{
+    if (readProblem != rt::Ok) {
+        critical(desktop, imageReason(imageName, readProblem), QStringLiteral("磁碟映像檔"));
+        return;
+    }
+    if (writeProblem == rt::ImageLocked || writeProblem == rt::PermissionDenied)
+        desktop.messageBox(imageReason(imageName, writeProblem) +
+                               QStringLiteral("\n\n程式以唯讀方式使用它：可以瀏覽與預覽 LOGO，"
+                                              "但不會寫入映像檔；需要寫入的動作會說明無法執行的原因。"),
+                           mb::Information, QStringLiteral("唯讀模式"));
+}
+
+void imageNotWritten(Desktop &desktop, const QString &imageName, int problem, const QString &title)
+{
+    critical(desktop,
+             imageReason(imageName, problem) +
+                 QStringLiteral("\n\n程式只能讀取它，這項變更沒有寫入。"),
+             title);
+}
+
 void folderNotFound(Desktop &desktop)
 {
     critical(desktop, QStringLiteral("找不到您所設定的路徑，請重新指定更換LOGO的檔案路徑!!"),
@@ -223,6 +270,12 @@ void addFailed(Desktop &desktop, int error)
         return;
     case rt::PermissionDenied:
         critical(desktop, DeniedText, AddFailedTitle);
+        return;
+    case rt::ImageLocked:
+        critical(desktop,
+                 QStringLiteral("磁碟映像檔正由另一個程式使用中（例如正在執行的模擬器），"
+                                "圖片沒有加入。"),
+                 AddFailedTitle);
         return;
     default:
         critical(desktop, QStringLiteral("程式出現不可預期的錯誤，請告知程式設計師錯誤的資訊！"),

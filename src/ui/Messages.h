@@ -20,6 +20,27 @@ struct RenameOutcome;
 // that needs no word; questions return the answer.
 namespace messages {
 
+// --- Drives that are disk images ---
+// At start-up: the image of drive C cannot be read (NoFatVolume, ImageUnusable), or it can be
+// read but not written (ImageLocked, PermissionDenied): the program works read-only.
+void tellImageDriveAtStart(Desktop &desktop, const QString &imageName, int readProblem,
+                           int writeProblem);
+// A change is not made because the image it would write cannot be written now; title: the
+// change's usual failure title.
+void imageNotWritten(Desktop &desktop, const QString &imageName, int problem, const QString &title);
+
+// The usual failure titles of the changes, for the message of an image that stops one.
+namespace titles {
+inline QString apply() { return QStringLiteral("更換失敗"); }
+inline QString restoreOriginal() { return QStringLiteral("還原原始畫面"); }
+inline QString restoreUsed() { return QStringLiteral("還原失敗"); }
+inline QString remove() { return QStringLiteral("刪除檔案發生錯誤"); }
+inline QString rename() { return QStringLiteral("更換檔名發生錯誤"); }
+inline QString add() { return QStringLiteral("加入失敗"); }
+inline QString startAtBoot() { return QStringLiteral("開機啟動"); }
+inline QString settings() { return QStringLiteral("設定錯誤"); }
+} // namespace titles
+
 // --- The shown folder and its list ---
 // The typed or chosen folder does not exist.
 void folderNotFound(Desktop &desktop);

@@ -12,9 +12,12 @@
 #include "platform/PrivateProfile.h"
 #include "platform/ProgramFile.h"
 #include "ui/MainWindowUi.h"
+#include "ui/DiskChange.h"
 #include "ui/Messages.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <algorithm>
 #include <QCheckBox>
 #include <QRadioButton>
 
@@ -85,6 +88,10 @@ void WindowSettings::switchStartAtBootOn()
     if (wasOn)
         return;
     m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
+    const DiskChange change(m_services, {m_state.startupMenuFolder, m_state.windowsFolder},
+                            messages::titles::startAtBoot());
+    if (!change.allowed())
+        return;
     const StartupRegistration registration(m_services.files);
     const StartupRegistration::Outcome outcome =
         registration.create(m_state.startupMenuFolder, m_services.prefix.programsFolder(),
@@ -115,6 +122,10 @@ void WindowSettings::switchStartAtBootOff()
     if (wasOff)
         return;
     m_state.startupMenuFolder = GetSpecialFolderPath(m_services.prefix);
+    const DiskChange change(m_services, {m_state.startupMenuFolder, m_state.windowsFolder},
+                            messages::titles::startAtBoot());
+    if (!change.allowed())
+        return;
     const StartupRegistration registration(m_services.files);
     const int error = registration.remove(m_state.startupMenuFolder);
     // A shortcut that could not be deleted keeps the change registered.
@@ -125,6 +136,17 @@ void WindowSettings::switchStartAtBootOff()
 
 bool WindowSettings::save()
 {
+    // A disk image that cannot be written now keeps its settings: a changed folder is told of
+    // (the start told that the image is only read), and the window closes.
+    if (const int problem = m_services.files.driveProblem(m_state.windowsFolder, true)) {
+        if (std::find(m_state.folderChanged.begin(), m_state.folderChanged.end(), true)
+            != m_state.folderChanged.end())
+            messages::imageNotWritten(
+                m_services.desktop,
+                QFileInfo(m_services.prefix.driveImage(m_state.windowsFolder.at(0))).fileName(),
+                problem, messages::titles::settings());
+        return true;
+    }
     PrivateProfile profile(m_services.files);
     SettingsFile settings(profile, m_state.windowsFolder);
     Desktop &desktop = m_services.desktop;
