@@ -86,6 +86,8 @@ OptionsDecision decideOptions(const QStringList &arguments)
                 QString(), QString()};
     if (convert && !bootPreview.isEmpty())
         return refused(QStringLiteral("「--convert」與「--boot-preview」不能同時使用"));
+    if (convert && !image.isEmpty())
+        return refused(QStringLiteral("「--convert」與「--image」不能同時使用"));
     if (convert) {
         if (files.isEmpty() || files.size() > 2)
             return refused(QStringLiteral("--convert 需要一個圖片檔名，最多再加一個輸出檔名"));
@@ -99,8 +101,6 @@ OptionsDecision decideOptions(const QStringList &arguments)
         decision.conversion.force = arguments.contains(QStringLiteral("--force"));
         return decision;
     }
-    if (convert && !image.isEmpty())
-        return refused(QStringLiteral("「--convert」與「--image」不能同時使用"));
     if (!bootPreview.isEmpty() && !files.isEmpty())
         return refused(QStringLiteral("選項「--boot-preview」只接受一個圖片檔案"));
     OptionsDecision decision{true, 0, QString(), QString(), bootPreview};

@@ -8,6 +8,7 @@
 #include "platform/DosAttributes.h"
 #include "platform/FileService.h"
 #include "platform/PictureLoader.h"
+#include "platform/Prefix.h"
 #include "ui/ImageBox.h"
 #include "ui/LogoList.h"
 #include "ui/MainWindowUi.h"
@@ -16,6 +17,8 @@
 #include "ui/TabLabel.h"
 
 #include <QAction>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -46,7 +49,11 @@ SlotBrowser::SlotBrowser(MainWindowUi &ui, MainWindowState &state, Services &ser
             [this](int, bool usedFolderExists) { endScan(usedFolderExists); });
 }
 
-SlotBrowser::~SlotBrowser() = default;
+SlotBrowser::~SlotBrowser()
+{
+    // The worker reads through services that may go with the window.
+    m_previewLoad.waitForFinished();
+}
 
 bool SlotBrowser::isScanning() const
 {
@@ -198,11 +205,33 @@ void SlotBrowser::updateRestoreButton()
 
 void SlotBrowser::showChosenEntry()
 {
-    ImageBox *preview = m_ui.largePreview;
     const QString name = m_ui.logoList->currentText();
-    m_state.selectedLogoPath = m_state.currentFolder() + name;
-    const auto host = m_services.files.hostPath(m_state.selectedLogoPath);
-    const QImage picture = host ? m_services.pictures.load(*host) : QImage();
+    const QString path = m_state.currentFolder() + name;
+    m_state.selectedLogoPath = path;
+    const quint64 request = ++m_previewRequest;
+    FileService &files = m_services.files;
+    const PictureLoader &pictures = m_services.pictures;
+    const auto load = [&files, &pictures, path] {
+        const auto host = files.hostPath(path);
+        return host ? pictures.load(*host) : QImage();
+    };
+    if (!m_services.prefix.isOnImageDrive(path)) {
+        showPreview(name, load());
+        return;
+    }
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, name, request] {
+        watcher->deleteLater();
+        if (request == m_previewRequest)
+            showPreview(name, watcher->result());
+    });
+    m_previewLoad = QtConcurrent::run(load);
+    watcher->setFuture(m_previewLoad);
+}
+
+void SlotBrowser::showPreview(const QString &name, const QImage &picture)
+{
+    ImageBox *preview = m_ui.largePreview;
     if (picture.isNull()) {
         preview->clearPicture();
         messages::notAPicture(m_services.desktop, name);

@@ -2,6 +2,8 @@
 
 #include "core/LogoSlot.h"
 
+#include <QFuture>
+#include <QImage>
 #include <QObject>
 #include <QString>
 
@@ -18,7 +20,9 @@ struct Services;
 // preview of the chosen entry and the three slot previews.
 //
 // A scan runs on a worker; meanwhile the controls that would start another one are disabled
-// and tab clicks are ignored. The tool's own re-scans replace a running scan.
+// and tab clicks are ignored. The tool's own re-scans replace a running scan. The chosen entry's
+// picture is read on a worker when it lies in a disk image (mtools, and QEMU for most formats,
+// take a tenth of a second); a later choice makes an earlier one's picture go unshown.
 class SlotBrowser : public QObject
 {
     Q_OBJECT
@@ -60,6 +64,7 @@ private:
     void endScan(bool usedFolderExists);
     void setScanControlsEnabled(bool enabled);
     void fitListWidth();
+    void showPreview(const QString &name, const QImage &picture);
 
     MainWindowUi &m_ui;
     MainWindowState &m_state;
@@ -67,6 +72,9 @@ private:
     const LogoTester &m_tester;
     FolderScanJob *m_scan;
     QString m_listTag = QStringLiteral("noover");
+    // The chosen entry's picture being read from a disk image, and which choice it is for.
+    QFuture<QImage> m_previewLoad;
+    quint64 m_previewRequest = 0;
 };
 
 } // namespace bg

@@ -174,6 +174,21 @@ private slots:
             QVERIFY(decideOptions(wrong).exitCode == 2 && decideOptions(wrong).errorOutput.contains("--boot-preview"));
     }
 
+    // --image takes one disk image, which is no option; the rest of the line stays the job.
+    void imageOption()
+    {
+        const QStringList line{"--image", "w 98.img", "/c", "a.bmp"};
+        QCOMPARE(std::pair(decideOptions(line).run, decideOptions(line).image), std::pair(true, QString("w 98.img")));
+        QCOMPARE(jobArguments(line), (QStringList{"/c", "a.bmp"}));
+        for (const QStringList &wrong : {QStringList{"--image"}, {"--image", "--help"}, {"--image", "a", "--image", "b"}, {"--convert", "p.png", "--image", "a"}})
+            QCOMPARE(decideOptions(wrong).exitCode, 2);
+        QProcess tool;
+        tool.start(qEnvironmentVariable("BOOTGALLERY_TEST_BINARY_DIR") + "/bootgallery", {"--image", "/nonexistent/w.img"});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.exitCode(), 2);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("找不到磁碟映像檔「/nonexistent/w.img」"));
+    }
+
     // The boot preview of a logo ends with status 0 once closed; a picture that is no logo is told (1).
     void bootPreviewMode()
     {

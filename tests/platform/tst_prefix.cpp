@@ -87,6 +87,34 @@ private slots:
         QCOMPARE(QDir(root + "/dosdevices").entryList(entries), (QStringList{"c:", "d:"}));
     }
 
+    // --image: a prefix of its own per image (by its real path), c: linking to the image; the
+    // image drive has no host path, and a prefix that exists already is left as it is.
+    void prefixOfAnImage()
+    {
+        const auto data = keepEnv("XDG_DATA_HOME");
+        QTemporaryDir dir;
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        QFile image(dir.filePath("win 98.img"));
+        QVERIFY(image.open(QIODevice::WriteOnly) && image.resize(1 << 20));
+        QVERIFY(QFile::link(image.fileName(), dir.filePath("alias.img")));
+        const QString root = Prefix::imageRoot(image.fileName());
+        QVERIFY(root.startsWith(dir.filePath("data/bootgallery-images/win_98.img-")));
+        QCOMPARE(Prefix::imageRoot(dir.filePath("alias.img")).section('-', -1), root.section('-', -1));
+        QVERIFY(Prefix::imageRoot(dir.filePath("other.img")) != root);
+
+        Prefix machine(root);
+        QVERIFY(machine.ensureCreatedForImage(dir.filePath("alias.img")));
+        QCOMPARE(rawLink(root + "/dosdevices/c:"), QFileInfo(image).canonicalFilePath());
+        QCOMPARE(machine.driveImage('c'), QFileInfo(image).canonicalFilePath());
+        QVERIFY(machine.isOnImageDrive("c:\\WINDOWS") && !machine.isOnImageDrive("Z:\\tmp"));
+        QVERIFY(!machine.toHost("C:\\WINDOWS").has_value());
+        QCOMPARE(machine.spelledAsOnDisk("c:\\windows"), "C:\\windows"); // nobody to look it up
+        QCOMPARE(machine.toWindows(image.fileName()), "Z:" + QDir::toNativeSeparators(image.fileName()).replace('/', '\\'));
+        QVERIFY(QFile::remove(root + "/dosdevices/z:"));
+        QVERIFY(machine.ensureCreatedForImage(dir.filePath("other.img")));
+        QCOMPARE(QDir(root + "/dosdevices").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), QStringList{"c:"});
+    }
+
     void toHost_data()
     {
         QTest::addColumn<QString>("windows");
