@@ -158,8 +158,18 @@ struct ImageDriveService::Drive
         auto it = listings.constFind(key);
         if (it == listings.constEnd()) {
             QList<VolumeEntry> listed;
-            if (const int error = volume->list(volumePath(components), listed))
+            const QString folder = volumePath(components);
+            if (const int error = volume->list(folder, listed))
                 return error;
+            // A temporary file left by a write cut short (the tool killed between its two
+            // steps) goes when an operation that writes comes by.
+            if (writable) {
+                listed.removeIf([&](const VolumeEntry &e) {
+                    return !e.isFolder() && isTemporary(e.name)
+                           && volume->removeFile(folder + (components.isEmpty() ? "" : "\\") + e.shortName, true)
+                                  == rt::Ok;
+                });
+            }
             it = listings.insert(key, std::move(listed));
         }
         entries = &*it;

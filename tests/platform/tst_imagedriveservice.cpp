@@ -164,6 +164,23 @@ private slots:
         QVERIFY(!host.files().readListedFiles("C:\\WINDOWS", {}, 10, [](auto &, auto &) { return true; }));
     }
 
+    // A temporary file of a write cut short is never listed, and goes with the next write there.
+    void leftoverOfACutWrite()
+    {
+        ImagePrefix machine(ImagePrefix::Raw, startFiles);
+        QVERIFY(machine.isValid());
+        int code = -1;
+        machine.shell("mcopy -i \"$IMG@@1048576\" /etc/hostname '::/LOGOS/.~bg0123456789abcdef.tmp'", &code);
+        QCOMPARE(code, 0);
+        std::vector<FolderFile> listed;
+        QCOMPARE(machine.files().listFiles("C:\\LOGOS", listed), rt::Ok);
+        QCOMPARE(listed.size(), size_t(3));
+        QCOMPARE(machine.shortNames("\\LOGOS").size(), 4);
+        QCOMPARE(machine.files().replaceFile("C:\\LOGOS\\CLOUDS.BMP", "C:\\LOGO.SYS"), rt::Ok);
+        QCOMPARE(machine.shortNames("\\LOGOS"), QStringList({"SUNSET~1.BMP*", "NOTES.TXT"}));
+        QVERIFY(machine.fsckClean());
+    }
+
     // An operation acts on the image it found first, even when the drive's link changes.
     void imageResolvedOncePerOperation()
     {
