@@ -1,5 +1,7 @@
 #include "platform/DiskImageLayout.h"
 
+#include "platform/HelperProgram.h"
+
 #include "platform/Mtools.h"
 #include "platform/RuntimeError.h"
 
@@ -7,7 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 namespace bg::fat {
@@ -44,23 +46,17 @@ FatLocation locateFatVolume(const QString &imagePath, int timeoutMs)
     const QString program = QStandardPaths::findExecutable(
         QStringLiteral("sfdisk"), path.split(QLatin1Char(':'), Qt::SkipEmptyParts)
                                       + QStringList{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
-    QProcess sfdisk;
-    QProcessEnvironment env;
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    sfdisk.setProcessEnvironment(env);
-    sfdisk.setStandardInputFile(QProcess::nullDevice());
-    sfdisk.start(program, {QStringLiteral("--json"), info.absoluteFilePath()});
-    if (!sfdisk.waitForFinished(timeoutMs)) {
-        if (sfdisk.state() != QProcess::NotRunning) {
-            sfdisk.kill();
-            sfdisk.waitForFinished(-1);
-        }
+    HelperOptions options;
+    options.environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    const HelperResult sfdisk =
+        runHelper(program, {QStringLiteral("--json"), info.absoluteFilePath()}, timeoutMs, options);
+    if (!sfdisk.started || sfdisk.timedOut) {
         location.error = rt::PathFileAccess;
         return location;
     }
     // Without a partition table sfdisk fails; a FAT boot sector may also read as an empty one.
     const QJsonObject table =
-        QJsonDocument::fromJson(sfdisk.readAllStandardOutput()).object()
+        QJsonDocument::fromJson(sfdisk.out).object()
             .value(QLatin1String("partitiontable")).toObject();
     if (table.value(QLatin1String("label")).toString() == QLatin1String("dos")) {
         const qint64 sectorSize = table.value(QLatin1String("sectorsize")).toInteger(512);

@@ -2,13 +2,36 @@
 
 #include <QProcess>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace bg {
 
-HelperResult runHelper(const QString &program, const QStringList &arguments, int timeoutMs)
+HelperResult runHelper(const QString &program, const QStringList &arguments, int timeoutMs,
+                       const HelperOptions &options)
 {
     HelperResult result;
     QProcess process;
+    if (!options.environment.isEmpty())
+        process.setProcessEnvironment(options.environment);
+    if (!options.workingDirectory.isEmpty())
+        process.setWorkingDirectory(options.workingDirectory);
+    if (!options.errorFile.isEmpty())
+        process.setStandardErrorFile(options.errorFile);
     process.setStandardInputFile(QProcess::nullDevice());
+    if (options.ownSession || options.fileSizeLimit >= 0) {
+        process.setChildProcessModifier([ownSession = options.ownSession,
+                                         limit = options.fileSizeLimit] {
+            if (ownSession)
+                ::setsid();
+            if (limit >= 0) {
+                ::signal(SIGXFSZ, SIG_IGN);
+                const rlimit cap{rlim_t(limit), rlim_t(limit)};
+                ::setrlimit(RLIMIT_FSIZE, &cap);
+            }
+        });
+    }
     process.start(program, arguments, QIODevice::ReadOnly);
     if (!process.waitForStarted(timeoutMs))
         return result;

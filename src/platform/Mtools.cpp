@@ -1,17 +1,15 @@
 #include "platform/Mtools.h"
 
+#include "platform/HelperProgram.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace bg::fat {
 
@@ -108,40 +106,22 @@ MtoolsResult Mtools::run(const char *command, const QStringList &arguments, int 
     MtoolsResult result;
     if (!m_usable)
         return result;
-    QProcess process;
-    process.setProcessEnvironment(mtoolsEnvironment());
-    process.setStandardInputFile(QProcess::nullDevice());
-    // The diagnostics go to a file, not a pipe: should this program die during a call, mtools
-    // still runs to its end instead of dying of SIGPIPE at its next message.
     QTemporaryFile diagnostics(configHome().dir.filePath(QStringLiteral("err-XXXXXX")));
     if (!diagnostics.open())
         return result;
-    process.setStandardErrorFile(diagnostics.fileName());
-    process.setWorkingDirectory(configHome().dir.path());
-    process.setChildProcessModifier([fileSizeLimit] {
-        // A session of its own: no terminal to ask the user on (mtools opens /dev/tty for its
-        // questions), and no Ctrl+C or hang-up of ours cuts a write short.
-        ::setsid();
-        if (fileSizeLimit >= 0) {
-            // Past the limit a write fails (EFBIG) instead of ending the command.
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
-    });
-    process.start(QString::fromLatin1(command),
-                  QStringList{QStringLiteral("-i"), m_target} + arguments);
-    if (!process.waitForFinished(timeoutMs)) {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(-1);
-        }
-        result.err = QString::fromUtf8(diagnostics.readAll());
-        return result;
-    }
-    result.finished = process.exitStatus() == QProcess::NormalExit;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
+    HelperOptions options;
+    options.environment = mtoolsEnvironment();
+    options.workingDirectory = configHome().dir.path();
+    options.errorFile = diagnostics.fileName();
+    // No terminal: mtools opens /dev/tty for its questions, which must never be asked.
+    options.ownSession = true;
+    options.fileSizeLimit = fileSizeLimit;
+    const HelperResult run =
+        runHelper(QString::fromLatin1(command), QStringList{QStringLiteral("-i"), m_target} + arguments,
+                  timeoutMs, options);
+    result.finished = run.ended();
+    result.exitCode = run.exitCode;
+    result.out = run.out;
     result.err = QString::fromUtf8(diagnostics.readAll());
     return result;
 }
