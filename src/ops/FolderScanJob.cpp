@@ -67,6 +67,8 @@ void FolderScanJob::work(std::shared_ptr<Run> run)
 {
     if (run->cancelled)
         return;
+    // One look at the disk: a disk image is opened once for the whole scan.
+    const FileOperation operation(m_files);
     std::vector<FolderFile> files;
     if (m_files.listFiles(run->folder, files) != 0)
         files.clear();
