@@ -15,6 +15,7 @@
 #include <QMutex>
 #include <QRegularExpression>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -325,25 +326,64 @@ int ImageDriveService::lookUp(Place &place) const
     return rt::Ok;
 }
 
+// The entries of an existing folder, from the operation's listing; 76 when there is no folder.
+int ImageDriveService::folderEntries(const QString &folder, const QList<VolumeEntry> *&entries) const
+{
+    Place place;
+    if (const int error = findPlace(folder, false, place))
+        return error == rt::FileNotFound ? rt::PathNotFound : error;
+    if (!place.entry.isFolder())
+        return rt::PathNotFound;
+    return place.drive->listing(place.shortNames, entries);
+}
+
+int ImageDriveService::findPlace(const QString &path, bool forWriting, Place &place) const
+{
+    if (const int error = locate(path, forWriting, place))
+        return error;
+    return lookUp(place);
+}
+
 void ImageDriveService::changed(Place &place) const
 {
     place.drive->listings.clear();
+}
+
+int ImageDriveService::change(const QString &path,
+                              const std::function<int(const fat::FatVolume &, const Place &)> &step)
+{
+    const Scope scope(*this);
+    Place place;
+    if (const int error = locate(path, true, place))
+        return error;
+    const int error = step(*place.drive->volume, place);
+    changed(place);
+    return error;
+}
+
+// Copies a file's bytes to another place, within one image or from one image to another.
+int ImageDriveService::copyBytes(const Place &from, const Place &to, bool replace) const
+{
+    if (from.drive == to.drive)
+        return to.drive->volume->copyFile(from.path, to.path, replace);
+    const fat::FileRead read = from.drive->volume->readFile(from.path, MaxFileBytes);
+    if (read.error)
+        return read.error;
+    return read.truncated ? rt::PathFileAccess : to.drive->volume->writeFile(to.path, read.data, replace);
 }
 
 bool ImageDriveService::folderExists(const QString &path)
 {
     const Scope scope(*this);
     Place place;
-    return locate(path, false, place) == rt::Ok && lookUp(place) == rt::Ok
-           && place.entry.isFolder();
+    return findPlace(path, false, place) == rt::Ok && place.entry.isFolder();
 }
 
 bool ImageDriveService::fileExists(const QString &path)
 {
     const Scope scope(*this);
     Place place;
-    return locate(path, false, place) == rt::Ok && lookUp(place) == rt::Ok && !place.isRoot()
-           && !place.entry.isFolder();
+    return findPlace(path, false, place) == rt::Ok && !place.isRoot() && !place.entry.isFolder();
 }
 
 bool ImageDriveService::isLink(const QString &)
@@ -355,8 +395,7 @@ bool ImageDriveService::sameFile(const QString &a, const QString &b)
 {
     const Scope scope(*this);
     Place first, second;
-    if (locate(a, false, first) != rt::Ok || lookUp(first) != rt::Ok
-        || locate(b, false, second) != rt::Ok || lookUp(second) != rt::Ok)
+    if (findPlace(a, false, first) != rt::Ok || findPlace(b, false, second) != rt::Ok)
         return false;
     struct stat one, two;
     if (::fstat(first.drive->image.get(), &one) != 0 || ::fstat(second.drive->image.get(), &two) != 0
@@ -370,15 +409,8 @@ int ImageDriveService::listFiles(const QString &folder, std::vector<FolderFile> 
 {
     out.clear();
     const Scope scope(*this);
-    Place place;
-    if (const int error = locate(folder, false, place))
-        return error;
-    if (const int error = lookUp(place))
-        return error == rt::FileNotFound ? rt::PathNotFound : error;
-    if (!place.entry.isFolder())
-        return rt::PathNotFound;
     const QList<VolumeEntry> *entries = nullptr;
-    if (const int error = place.drive->listing(place.shortNames, entries))
+    if (const int error = folderEntries(folder, entries))
         return error;
     QString windowsFolder = folder;
     if (windowsFolder.isEmpty() || !isSeparator(windowsFolder.back()))
@@ -395,15 +427,8 @@ int ImageDriveService::countSubFolders(const QString &folder, int &count)
 {
     count = 0;
     const Scope scope(*this);
-    Place place;
-    if (const int error = locate(folder, false, place))
-        return error;
-    if (const int error = lookUp(place))
-        return error == rt::FileNotFound ? rt::PathNotFound : error;
     const QList<VolumeEntry> *entries = nullptr;
-    if (!place.entry.isFolder())
-        return rt::PathNotFound;
-    if (const int error = place.drive->listing(place.shortNames, entries))
+    if (const int error = folderEntries(folder, entries))
         return error;
     for (const VolumeEntry &e : *entries)
         count += e.isFolder() ? 1 : 0;
@@ -412,15 +437,11 @@ int ImageDriveService::countSubFolders(const QString &folder, int &count)
 
 int ImageDriveService::createFolder(const QString &path)
 {
-    const Scope scope(*this);
-    Place place;
-    if (const int error = locate(path, true, place))
-        return error;
-    if (!place.components.isEmpty() && isTemporary(place.components.last()))
-        return rt::BadFileName;
-    const int error = place.drive->volume->createFolder(place.path);
-    changed(place);
-    return error;
+    return change(path, [](const fat::FatVolume &volume, const Place &place) {
+        if (!place.isRoot() && isTemporary(place.components.last()))
+            return rt::BadFileName;
+        return volume.createFolder(place.path);
+    });
 }
 
 int ImageDriveService::copyFile(const QString &source, const QString &destination, bool overwrite)
@@ -437,14 +458,7 @@ int ImageDriveService::copyFile(const QString &source, const QString &destinatio
         return error;
     if (from.entry.isFolder())
         return rt::FileNotFound;
-    int error = rt::Ok;
-    if (from.drive == to.drive) {
-        error = to.drive->volume->copyFile(from.path, to.path, overwrite);
-    } else { // another image drive
-        const fat::FileRead read = from.drive->volume->readFile(from.path, MaxFileBytes);
-        error = read.error ? read.error : read.truncated ? rt::PathFileAccess
-                                                         : to.drive->volume->writeFile(to.path, read.data, overwrite);
-    }
+    const int error = copyBytes(from, to, overwrite);
     changed(to);
     if (error == rt::Ok)
         to.drive->volume->setAttributes(to.path, from.entry.attributes & ~attr::Directory);
@@ -491,14 +505,7 @@ int ImageDriveService::replaceFile(const QString &source, const QString &destina
             to.drive->volume->setAttributes(to.path, to.entry.attributes & ~attr::ReadOnly);
     }
     const int attributes = from.entry.attributes;
-    int error = rt::Ok;
-    if (from.drive == to.drive) {
-        error = to.drive->volume->copyFile(from.path, to.path, true);
-    } else {
-        const fat::FileRead read = from.drive->volume->readFile(from.path, MaxFileBytes);
-        error = read.error ? read.error : read.truncated ? rt::PathFileAccess
-                                                         : to.drive->volume->writeFile(to.path, read.data, true);
-    }
+    const int error = copyBytes(from, to, true);
     changed(to);
     changed(from);
     if (error)
@@ -509,22 +516,16 @@ int ImageDriveService::replaceFile(const QString &source, const QString &destina
 
 int ImageDriveService::deleteFile(const QString &path, bool force)
 {
-    const Scope scope(*this);
-    Place place;
-    if (const int error = locate(path, true, place))
-        return error;
-    const int error = place.drive->volume->removeFile(place.path, force);
-    changed(place);
-    return error;
+    return change(path, [force](const fat::FatVolume &volume, const Place &place) {
+        return volume.removeFile(place.path, force);
+    });
 }
 
 int ImageDriveService::deleteFolder(const QString &path, bool force)
 {
     const Scope scope(*this);
     Place place;
-    if (const int error = locate(path, true, place))
-        return error;
-    if (const int error = lookUp(place))
+    if (const int error = findPlace(path, true, place))
         return error;
     if (!place.entry.isFolder() || place.isRoot())
         return rt::PathNotFound;
@@ -544,9 +545,7 @@ int ImageDriveService::fileLen(const QString &path, qint64 &size)
 {
     const Scope scope(*this);
     Place place;
-    if (const int error = locate(path, false, place))
-        return error;
-    if (const int error = lookUp(place))
+    if (const int error = findPlace(path, false, place))
         return error;
     size = place.entry.isFolder() ? 0 : place.entry.size;
     return rt::Ok;
@@ -556,9 +555,7 @@ int ImageDriveService::getAttr(const QString &path, int &attributes)
 {
     const Scope scope(*this);
     Place place;
-    if (const int error = locate(path, false, place))
-        return error;
-    if (const int error = lookUp(place))
+    if (const int error = findPlace(path, false, place))
         return error;
     attributes = place.entry.attributes;
     return rt::Ok;
@@ -566,20 +563,16 @@ int ImageDriveService::getAttr(const QString &path, int &attributes)
 
 int ImageDriveService::setAttr(const QString &path, int attributes)
 {
-    const Scope scope(*this);
-    Place place;
-    if (const int error = locate(path, true, place))
-        return error;
-    const int error = place.drive->volume->setAttributes(place.path, attributes);
-    changed(place);
-    return error;
+    return change(path, [attributes](const fat::FatVolume &volume, const Place &place) {
+        return volume.setAttributes(place.path, attributes);
+    });
 }
 
 QString ImageDriveService::dir(const QString &path, int attributeMask)
 {
     const Scope scope(*this);
     Place place;
-    if (locate(path, false, place) != rt::Ok || place.isRoot() || lookUp(place) != rt::Ok)
+    if (findPlace(path, false, place) != rt::Ok || place.isRoot())
         return QString();
     const int a = place.entry.attributes;
     if ((a & attr::Directory) && !(attributeMask & attr::Directory))
@@ -607,15 +600,11 @@ int ImageDriveService::readFile(const QString &path, QByteArray &data, qint64 ma
 
 int ImageDriveService::writeFile(const QString &path, const QByteArray &data, bool replace)
 {
-    const Scope scope(*this);
-    Place place;
-    if (const int error = locate(path, true, place))
-        return error;
-    if (place.isRoot() || isTemporary(place.components.last()))
-        return rt::BadFileName;
-    const int error = place.drive->volume->writeFile(place.path, data, replace);
-    changed(place);
-    return error;
+    return change(path, [&data, replace](const fat::FatVolume &volume, const Place &place) {
+        if (place.isRoot() || isTemporary(place.components.last()))
+            return rt::BadFileName;
+        return volume.writeFile(place.path, data, replace);
+    });
 }
 
 int ImageDriveService::writeFileAtomic(const QString &path, const QByteArray &data)

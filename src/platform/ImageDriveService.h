@@ -6,10 +6,15 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <functional>
 
 namespace bg {
 
 class Prefix;
+namespace fat {
+class FatVolume;
+struct VolumeEntry;
+} // namespace fat
 
 // The files of the drives that are emulators' disk images (see Prefix::driveImage), with the
 // file service's Windows semantics, read and written only through mtools (fat::FatVolume).
@@ -78,7 +83,13 @@ private:
     Drive *drive(QChar letter, bool forWriting) const;
     int locate(const QString &path, bool forWriting, Place &place) const;
     int lookUp(Place &place) const;
+    int findPlace(const QString &path, bool forWriting, Place &place) const;
+    int folderEntries(const QString &folder, const QList<fat::VolumeEntry> *&entries) const;
     void changed(Place &place) const;
+    // One write at a path, on the drive opened for writing; the operation's listings go after.
+    int change(const QString &path,
+               const std::function<int(const fat::FatVolume &, const Place &)> &step);
+    int copyBytes(const Place &from, const Place &to, bool replace) const;
 
     const Prefix &m_prefix;
     QTemporaryDir m_copies;
