@@ -344,6 +344,14 @@ int ImageDriveService::findPlace(const QString &path, bool forWriting, Place &pl
     return lookUp(place);
 }
 
+// A file that is replaced keeps the name it has ("SW.INI" written as "SW.ini" stays SW.INI), as
+// a rename over it keeps it on Windows.
+void ImageDriveService::keepSpelling(Place &place) const
+{
+    if (lookUp(place) == rt::Ok && !place.isRoot())
+        place.path = volumePath(place.spelled);
+}
+
 void ImageDriveService::changed(Place &place) const
 {
     place.drive->listings.clear();
@@ -458,6 +466,7 @@ int ImageDriveService::copyFile(const QString &source, const QString &destinatio
         return error;
     if (from.entry.isFolder())
         return rt::FileNotFound;
+    keepSpelling(to);
     const int error = copyBytes(from, to, overwrite);
     changed(to);
     if (error == rt::Ok)
@@ -503,6 +512,7 @@ int ImageDriveService::replaceFile(const QString &source, const QString &destina
         // The destination goes as a whole, as a rename over it would take it on Windows.
         if (to.entry.attributes & attr::ReadOnly)
             to.drive->volume->setAttributes(to.path, to.entry.attributes & ~attr::ReadOnly);
+        keepSpelling(to);
     }
     const int attributes = from.entry.attributes;
     const int error = copyBytes(from, to, true);
@@ -600,10 +610,12 @@ int ImageDriveService::readFile(const QString &path, QByteArray &data, qint64 ma
 
 int ImageDriveService::writeFile(const QString &path, const QByteArray &data, bool replace)
 {
-    return change(path, [&data, replace](const fat::FatVolume &volume, const Place &place) {
+    return change(path, [this, &data, replace](const fat::FatVolume &volume, const Place &place) {
         if (place.isRoot() || isTemporary(place.components.last()))
             return rt::BadFileName;
-        return volume.writeFile(place.path, data, replace);
+        Place target = place;
+        keepSpelling(target);
+        return volume.writeFile(target.path, data, replace);
     });
 }
 

@@ -89,13 +89,15 @@ private slots:
             QCOMPARE(files.createFolder("C:\\LOGOS\\Showed"), rt::Ok);
             QCOMPARE(files.moveFile("C:\\LOGOS\\CLOUDS.BMP", "C:\\LOGOS\\Showed\\CLOUDS.BMP"), rt::Ok);
             QCOMPARE(files.replaceFile("C:\\LOGOS\\Sunset over the bay.bmp", "C:\\WINDOWS\\LOGOW.SYS"), rt::Ok);
-            QCOMPARE(files.writeFileAtomic("C:\\WINDOWS\\SW.INI", "[SplashwheelSet]\r\n"), rt::Ok);
+            QCOMPARE(files.writeFileAtomic("C:\\WINDOWS\\SW.INI", "[Old]\r\n"), rt::Ok);
+            QCOMPARE(files.writeFileAtomic("C:\\WINDOWS\\sw.ini", "[SplashwheelSet]\r\n"), rt::Ok);
             QCOMPARE(files.copyFile("C:\\LOGO.SYS", "C:\\WINDOWS\\LOGOW.SYS", false), rt::FileAlreadyExists);
             QCOMPARE(files.deleteFile("C:\\LOGOS\\notes.txt", false), rt::Ok);
             QCOMPARE(files.deleteFolder("C:\\LOGOS\\Showed", false), rt::PermissionDenied); // not empty
         }
         QCOMPARE(files.dir("C:\\LOGO.SYS", attr::Normal), QString()); // hidden
         QCOMPARE(files.dir("C:\\LOGO.SYS", attr::Hidden), QStringLiteral("LOGO.SYS"));
+        QCOMPARE(files.dir("C:\\WINDOWS\\sw.ini", attr::Normal), QStringLiteral("SW.INI")); // kept its name
         QByteArray ini;
         QCOMPARE(files.readFile("C:\\windows\\sw.ini", ini, 100), rt::Ok);
         QCOMPARE(ini, QByteArray("[SplashwheelSet]\r\n"));
