@@ -42,7 +42,6 @@ QByteArray logo(int i)
 struct Process
 {
     pid_t pid;
-    pid_t parent;
     char state;
     QByteArray name;
 };
@@ -52,12 +51,11 @@ std::optional<Process> process(pid_t pid)
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!stat.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray line = stat.readAll(); // "pid (name) state parent ..."
+    const QByteArray line = stat.readAll(); // "pid (name) state ..."
     const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
-    const QList<QByteArray> rest = line.mid(close + 2).split(' ');
-    if (open < 0 || close < open || rest.size() < 2)
+    if (open < 0 || close < open || line.size() < close + 3)
         return std::nullopt;
-    return Process{pid, pid_t(rest[1].toInt()), rest[0].at(0), line.mid(open + 1, close - open - 1)};
+    return Process{pid, line.at(close + 2), line.mid(open + 1, close - open - 1)};
 }
 
 // The helper programs the process runs now (its threads' children).
