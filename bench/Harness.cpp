@@ -130,9 +130,9 @@ bool BenchPrefix::writeStartupSetting(const QString &windowsFolder)
     return m_files.writeFileAtomic(m_prefix.windowsDirectory() + QStringLiteral("\\SW.ini"), text) == 0;
 }
 
-WindowRig::WindowRig(BenchPrefix &prefix)
+WindowRig::WindowRig(bg::Prefix &prefix, bg::FileService &files)
     : m_pictures(96.0, 96.0),
-      m_services{prefix.prefix(), prefix.files(), m_desktop, m_pictures,
+      m_services{prefix, files, m_desktop, m_pictures,
                  QStringLiteral("C:\\Program Files\\Bootgallery\\"), QString()}
 {
 }

@@ -60,7 +60,9 @@ private:
 class WindowRig
 {
 public:
-    explicit WindowRig(BenchPrefix &prefix);
+    explicit WindowRig(BenchPrefix &prefix) : WindowRig(prefix.prefix(), prefix.files()) {}
+    // The window on any prefix and file service (a prefix whose drives are disk images).
+    WindowRig(bg::Prefix &prefix, bg::FileService &files);
     ~WindowRig();
 
     bg::MainWindow &window() { return *m_window; }
