@@ -141,14 +141,13 @@ WindowRig::~WindowRig() = default;
 
 bool WindowRig::loadAndShow(int timeoutMs)
 {
-    const bg::StartDecision decision = bg::decideStart(m_services);
-    if (!decision.openWindow)
+    int exitCode = 0;
+    m_window = bg::openMainWindow(m_services, exitCode);
+    if (!m_window)
         return false;
-    m_window = std::make_unique<bg::MainWindow>(m_services, decision.state);
     bg::MainWindow &w = *m_window;
     PaintWatch watch;
     w.installEventFilter(&watch);
-    w.open();
     w.show();
     QElapsedTimer clock;
     clock.start();

@@ -7,6 +7,7 @@
 #include "platform/FileService.h"
 #include "platform/Prefix.h"
 #include "platform/PrivateProfile.h"
+#include "ui/MainWindow.h"
 #include "ui/Messages.h"
 
 #include <QFileInfo>
@@ -49,6 +50,19 @@ void tellImageDrive(Services &services)
     const int writeProblem = readProblem ? readProblem : services.files.driveProblem(drive, true);
     messages::tellImageDriveAtStart(services.desktop, QFileInfo(image).fileName(), readProblem,
                                     writeProblem);
+}
+
+std::unique_ptr<MainWindow> openMainWindow(Services &services, int &exitCode)
+{
+    const FileOperation starting(services.files);
+    const StartDecision decision = decideStart(services);
+    exitCode = decision.exitCode;
+    if (!decision.openWindow)
+        return nullptr;
+    tellImageDrive(services);
+    auto window = std::make_unique<MainWindow>(services, decision.state);
+    window->open();
+    return window;
 }
 
 } // namespace bg

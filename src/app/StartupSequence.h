@@ -2,8 +2,11 @@
 
 #include "core/MainWindowState.h"
 
+#include <memory>
+
 namespace bg {
 
+class MainWindow;
 struct Services;
 
 // What a start comes to before any window shows: the main window with the facts it needs, or
@@ -25,5 +28,11 @@ StartDecision decideStart(Services &services);
 // no disk image the tool can open), or when it can only be read now (an emulator holds it, or
 // the user may not write it), in which case the window works read-only.
 void tellImageDrive(Services &services);
+
+// The start as the program makes it: decideStart, then, for a window, tellImageDrive and the
+// window made and opened (not yet shown). The start's many small reads are one file operation,
+// so a disk image is opened once for all of them, and let go before the window waits for the
+// user. No window when the start ended with a job done: exitCode says how.
+std::unique_ptr<MainWindow> openMainWindow(Services &services, int &exitCode);
 
 } // namespace bg

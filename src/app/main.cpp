@@ -108,21 +108,16 @@ int main(int argc, char *argv[])
                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/Onboot.exe")
                               : qEnvironmentVariable("BOOTGALLERY_COMPANION")};
 
-    // The start reads many small things from drive C: one operation opens a disk image once
-    // for all of them, and lets it go before the window waits for the user.
-    std::optional<bg::FileOperation> starting(std::in_place, files);
-    const bg::StartDecision decision = bg::decideStart(services);
-    if (!decision.openWindow)
-        return decision.exitCode;
-    bg::tellImageDrive(services);
-    bg::MainWindow window(services, decision.state);
+    int exitCode = 0;
+    const std::unique_ptr<bg::MainWindow> window = bg::openMainWindow(services, exitCode);
+    if (!window)
+        return exitCode;
     // Later starts hand their jobs to this window from now on; one arriving while the window
     // still loads waits until it is free.
     bg::JobServer jobs;
-    QObject::connect(&jobs, &bg::JobServer::jobReceived, &window, &bg::MainWindow::runHandedJob);
+    QObject::connect(&jobs, &bg::JobServer::jobReceived, window.get(),
+                     &bg::MainWindow::runHandedJob);
     jobs.listen(serverName);
-    window.open();
-    starting.reset();
-    window.show();
+    window->show();
     return app.exec();
 }

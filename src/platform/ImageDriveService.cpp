@@ -1,5 +1,6 @@
 #include "platform/ImageDriveService.h"
 
+#include "platform/DiskImage.h"
 #include "platform/DiskImageLayout.h"
 #include "platform/DosAttributes.h"
 #include "platform/FatVolume.h"
@@ -29,6 +30,9 @@ namespace bg {
 using fat::VolumeEntry;
 
 namespace {
+
+// The largest file an operation keeps once read (settings files, shortcuts).
+constexpr qint64 SmallFileBytes = 64 * 1024;
 
 // The largest file read whole for hostPath() or a copy between drives.
 constexpr qint64 MaxFileBytes = qint64(256) << 20;
@@ -151,6 +155,7 @@ struct ImageDriveService::Drive
     int error = rt::Ok;       // why the drive cannot be used, for the mode it was last opened in
     bool failedWriting = false;
     QHash<QString, QList<VolumeEntry>> listings; // until the operation's next write
+    QHash<QString, QByteArray> reads;            // small files read whole, as long
 
     // The entries of a folder, listed once per operation (and again after a write).
     int listing(const QStringList &components, const QList<VolumeEntry> *&entries)
@@ -355,6 +360,7 @@ void ImageDriveService::keepSpelling(Place &place) const
 void ImageDriveService::changed(Place &place) const
 {
     place.drive->listings.clear();
+    place.drive->reads.clear();
 }
 
 int ImageDriveService::change(const QString &path,
@@ -599,12 +605,21 @@ int ImageDriveService::readFile(const QString &path, QByteArray &data, qint64 ma
     Place place;
     if (const int error = locate(path, false, place))
         return error;
+    // A file read again in one operation (a settings file, key by key) is read once.
+    const QString key = listingKey(place.components);
+    const auto known = place.drive->reads.constFind(key);
+    if (known != place.drive->reads.constEnd() && known->size() <= maxBytes) {
+        data = *known;
+        return rt::Ok;
+    }
     fat::FileRead read = place.drive->volume->readFile(place.path, maxBytes);
     if (read.error)
         return read.error;
     if (read.truncated)
         return rt::PathFileAccess;
     data = std::move(read.data);
+    if (data.size() <= SmallFileBytes)
+        place.drive->reads.insert(key, data);
     return rt::Ok;
 }
 
@@ -663,7 +678,16 @@ int ImageDriveService::driveProblem(const QString &path, bool forWriting)
 {
     const Scope scope(*this);
     Place place;
-    return locate(path, forWriting, place);
+    if (const int error = locate(path, false, place); error || !forWriting || place.drive->writable)
+        return error;
+    // Whether it could be written is asked without opening it for writing now: the operation's
+    // first write does that.
+    if (::faccessat(AT_FDCWD, QFile::encodeName(place.drive->imagePath).constData(), W_OK, 0) != 0)
+        return rt::PermissionDenied;
+    const DiskImage::Probe probe = DiskImage::probe(place.drive->imagePath, true);
+    return probe.status != DiskImage::Status::Ok ? rt::ImageUnusable
+           : probe.locked                         ? rt::ImageLocked
+                                                  : rt::Ok;
 }
 
 VolumeLookup::Found ImageDriveService::find(QChar drive, const QStringList &components) const
