@@ -162,8 +162,20 @@ int QtDesktop::messageBox(const QString &prompt, int style, const QString &title
     return messageBoxAnswer(*box, box->clickedButton());
 }
 
+void QtDesktop::setVolumeFolders(std::function<QStringList()> imageDriveRoots,
+                                 SubFolderLister subFolders)
+{
+    m_imageDriveRoots = std::move(imageDriveRoots);
+    m_subFolders = std::move(subFolders);
+}
+
 QString QtDesktop::browseForFolder(QWidget *owner, const QString &prompt)
 {
+    if (const QStringList roots = m_imageDriveRoots ? m_imageDriveRoots() : QStringList();
+        !roots.isEmpty()) {
+        VolumeFolderDialog dialog(prompt, roots, m_subFolders, owner);
+        return dialog.exec() == QDialog::Accepted ? dialog.chosenFolder() : QString();
+    }
     const QString start = m_prefix.toHost(QStringLiteral("C:\\")).value_or(QString());
     // Qt's own dialog rather than the desktop's: it speaks the program's Traditional Chinese
     // through Qt's translations, whatever language the session's file chooser would use.

@@ -1,9 +1,11 @@
-#include "platform/VolumeFolderDialog.h"
+#include "platform/QtDesktop.h"
+#include "support/TempPrefix.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QTreeView>
 
 using namespace bg;
@@ -73,6 +75,26 @@ private slots:
         QVERIFY(offGuiThread);
     }
 
+    // The desktop's picker, titled with the prompt, is this window over the drives that are disk
+    // images while there are any, else Qt's file dialog.
+    void desktopPicker()
+    {
+        test::TempPrefix machine;
+        QtDesktop desktop(machine.prefix());
+        for (const QStringList &roots : {QStringList(), QStringList{"D:\\"}}) {
+            desktop.setVolumeFolders([roots] { return roots; }, [](const QString &) { return QStringList(); });
+            bool expected = false;
+            QTimer::singleShot(0, this, [&] {
+                QWidget *dialog = QApplication::activeModalWidget();
+                expected = dialog->inherits("QFileDialog") == roots.isEmpty() && dialog->windowTitle() == "選資料夾";
+                if (auto *tree = dialog->findChild<QTreeView *>("tvwFolders"))
+                    click(tree, tree->model()->index(0, 0));
+                QTest::keyClick(dialog, roots.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+            });
+            QCOMPARE(desktop.browseForFolder(nullptr, "選資料夾"), roots.value(0));
+            QVERIFY(expected);
+        }
+    }
 };
 
 QTEST_MAIN(TestVolumeFolderDialog)
