@@ -191,12 +191,7 @@ QString QtDesktop::folderResult(const QString &hostDirectory) const
     const auto windows = m_prefix.toWindows(hostDirectory);
     if (!windows || windows->isEmpty())
         return {};
-    QString path = *windows;
-    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    if (path.size() == 2 && path.at(1) == QLatin1Char(':'))
-        path += QLatin1Char('\\');
-    return path;
+    return pickedFolder(*windows);
 }
 
 void QtDesktop::shellOpen(QWidget *, const QString &target, int)

@@ -37,6 +37,15 @@ bool lessIgnoringCase(const QString &a, const QString &b)
 
 } // namespace
 
+QString pickedFolder(QString windowsFolder)
+{
+    while (windowsFolder.size() > 3 && windowsFolder.endsWith(QLatin1Char('\\')))
+        windowsFolder.chop(1);
+    if (windowsFolder.size() == 2 && windowsFolder.at(1) == QLatin1Char(':'))
+        windowsFolder += QLatin1Char('\\');
+    return windowsFolder;
+}
+
 VolumeFolderDialog::VolumeFolderDialog(const QString &prompt, const QStringList &driveRoots,
                                        SubFolderLister subFolders, QWidget *parent)
     : QDialog(parent), m_subFolders(std::move(subFolders)),
@@ -97,11 +106,7 @@ QString VolumeFolderDialog::chosenFolder() const
     const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return QString();
-    QString path = selected.first().data(PathRole).toString();
-    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    if (path.size() == 2 && path.at(1) == QLatin1Char(':'))
-        path += QLatin1Char('\\');
+    const QString path = pickedFolder(selected.first().data(PathRole).toString());
     return path.size() > MaxPathLength ? QString() : path;
 }
 

@@ -22,6 +22,10 @@ namespace bg {
 // calls it on a worker thread.
 using SubFolderLister = std::function<std::optional<QStringList>(const QString &windowsFolder)>;
 
+// A Windows folder as a folder picker returns it: without a trailing backslash, except a drive
+// root ("C:\").
+QString pickedFolder(QString windowsFolder);
+
 // The folder picker for drives the host cannot browse, such as a drive that is a disk image: a
 // tree of the given drive roots ("C:\") whose folders are read when they are first expanded,
 // one folder at a time on a worker thread (two reads never hold the same image at once). A
