@@ -32,7 +32,8 @@ class TestVolumeFolderDialog : public QObject
     Q_OBJECT
 private slots:
     // Folders are read when expanded, on a worker, and sorted ignoring case; one that cannot be
-    // read says so. Enter gives the chosen folder (none past 259 characters), Escape nothing.
+    // read says so. Enter gives the chosen folder (none past 259 characters), Cancel and Escape
+    // nothing.
     void choose()
     {
         const QString longName(257, u'x'); // "C:\" and it: 260 characters
@@ -58,6 +59,8 @@ private slots:
         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right}) // expands Bad
             QTest::keyClick(tree, key);
         QTRY_COMPARE(names(tree->currentIndex()), QStringList{"無法讀取這個資料夾。"});
+        click(tree, tree->model()->index(0, 0, tree->currentIndex())); // the note cannot be chosen
+        QCOMPARE(dialog.chosenFolder(), "C:\\Bad");
         const QModelIndex logos = tree->model()->index(2, 0, root);
         click(tree, logos, true);
         QTRY_COMPARE(names(logos), QStringList{"開機"});
@@ -70,6 +73,9 @@ private slots:
         QCOMPARE(choose(tree->model()->index(0, 0, logos), Qt::Key_Return), "C:\\Logos\\開機");
         QCOMPARE(choose(tree->model()->index(4, 0, root), Qt::Key_Return), "");
         QCOMPARE(choose(root, Qt::Key_Return), "C:\\");
+        dialog.show();
+        QTest::mouseClick(dialog.findChild<QWidget *>("cmdCancel"), Qt::LeftButton);
+        QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Rejected);
         QCOMPARE(choose(root, Qt::Key_Escape), "none");
         QCOMPARE(read, QStringList({"C:\\", "C:\\Bad", "C:\\Logos"}));
         QVERIFY(offGuiThread);
@@ -86,6 +92,7 @@ private slots:
             bool expected = false;
             QTimer::singleShot(0, this, [&] {
                 QWidget *dialog = QApplication::activeModalWidget();
+                QTimer::singleShot(10000, dialog, &QWidget::close); // a key that does not end it fails
                 expected = dialog->inherits("QFileDialog") == roots.isEmpty() && dialog->windowTitle() == "選資料夾";
                 if (auto *tree = dialog->findChild<QTreeView *>("tvwFolders"))
                     click(tree, tree->model()->index(0, 0));
