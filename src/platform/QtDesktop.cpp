@@ -162,8 +162,20 @@ int QtDesktop::messageBox(const QString &prompt, int style, const QString &title
     return messageBoxAnswer(*box, box->clickedButton());
 }
 
+void QtDesktop::setVolumeFolders(std::function<QStringList()> imageDriveRoots,
+                                 SubFolderLister subFolders)
+{
+    m_imageDriveRoots = std::move(imageDriveRoots);
+    m_subFolders = std::move(subFolders);
+}
+
 QString QtDesktop::browseForFolder(QWidget *owner, const QString &prompt)
 {
+    if (const QStringList roots = m_imageDriveRoots ? m_imageDriveRoots() : QStringList();
+        !roots.isEmpty()) {
+        VolumeFolderDialog dialog(prompt, roots, m_subFolders, owner);
+        return dialog.exec() == QDialog::Accepted ? dialog.chosenFolder() : QString();
+    }
     const QString start = m_prefix.toHost(QStringLiteral("C:\\")).value_or(QString());
     // Qt's own dialog rather than the desktop's: it speaks the program's Traditional Chinese
     // through Qt's translations, whatever language the session's file chooser would use.
@@ -179,12 +191,7 @@ QString QtDesktop::folderResult(const QString &hostDirectory) const
     const auto windows = m_prefix.toWindows(hostDirectory);
     if (!windows || windows->isEmpty())
         return {};
-    QString path = *windows;
-    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    if (path.size() == 2 && path.at(1) == QLatin1Char(':'))
-        path += QLatin1Char('\\');
-    return path;
+    return pickedFolder(*windows);
 }
 
 void QtDesktop::shellOpen(QWidget *, const QString &target, int)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/Desktop.h"
+#include "platform/VolumeFolderDialog.h"
 
 #include <QMessageBox>
 
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -23,9 +25,9 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString &prompt, int style, co
 int messageBoxAnswer(const QMessageBox &box, const QAbstractButton *clicked);
 
 // The desktop on a Qt Widgets session: modal QMessageBox, Qt's own QFileDialog (not the session's
-// native chooser) and the conversion window, QDesktopServices for the shell's "open". Paths go
-// through the prefix on their way in and out. With installQtTranslations() their standard texts
-// are in Chinese.
+// native chooser) or, while drives are disk images, the picker that reads them, the conversion
+// window, QDesktopServices for the shell's "open". Paths go through the prefix on their way in
+// and out. With installQtTranslations() their standard texts are in Chinese.
 class QtDesktop final : public Desktop
 {
 public:
@@ -41,8 +43,14 @@ public:
     // backslash, except a drive root ("D:\"); empty when the directory has no Windows form.
     QString folderResult(const QString &hostDirectory) const;
 
+    // The drives the host cannot browse: while imageDriveRoots() names any ("C:\"), the folder
+    // picker shows those roots, read through subFolders, instead of the host's folders.
+    void setVolumeFolders(std::function<QStringList()> imageDriveRoots, SubFolderLister subFolders);
+
 private:
     const Prefix &m_prefix;
+    std::function<QStringList()> m_imageDriveRoots;
+    SubFolderLister m_subFolders;
 };
 
 } // namespace bg
