@@ -22,6 +22,32 @@
 
 #include <cstdio>
 
+namespace {
+
+// The folder picker browses drives that are disk images through the image drives' service.
+void browseImageDrives(bg::QtDesktop &desktop, const bg::Prefix &prefix,
+                       bg::PrefixFileService &files)
+{
+    desktop.setVolumeFolders(
+        [&prefix] {
+            QStringList roots;
+            for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+                if (!prefix.driveImage(QChar(letter)).isEmpty())
+                    roots.append(QChar(letter) + QStringLiteral(":\\"));
+            }
+            return roots;
+        },
+        [&files](const QString &folder) -> std::optional<QStringList> {
+            const bg::FileOperation reading(files);
+            if (folder.size() < 3 || !files.folderExists(folder))
+                return std::nullopt;
+            return files.imageDrives().subFolders(
+                folder.at(0), folder.mid(3).split(QLatin1Char('\\'), Qt::SkipEmptyParts));
+        });
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     // The tool's own options need no window system: they are answered before one is asked for.
@@ -98,6 +124,7 @@ int main(int argc, char *argv[])
     ensurePrefix();
     bg::PrefixFileService files(prefix);
     bg::QtDesktop desktop(prefix);
+    browseImageDrives(desktop, prefix, files);
     bg::Services services{prefix,
                           files,
                           desktop,
