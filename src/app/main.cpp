@@ -10,6 +10,7 @@
 #include "platform/QtDesktop.h"
 #include "platform/QtTranslations.h"
 #include "platform/RawImageAccess.h"
+#include "platform/ScratchFolders.h"
 #include "platform/Services.h"
 #include "platform/SingleInstance.h"
 #include "ui/CommandLineModes.h"
@@ -89,6 +90,7 @@ int main(int argc, char *argv[])
     };
     // Exports of disk images that a killed copy of the tool left behind are taken down.
     bg::RawImageAccess::cleanUpLeftovers();
+    bg::scratch::removeLeftBehind();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const bg::PictureLoader pictures(screen ? screen->logicalDotsPerInchX() : 96.0,
                                      screen ? screen->logicalDotsPerInchY() : 96.0);

@@ -1,5 +1,7 @@
 #include "platform/FatVolume.h"
 
+#include "platform/ScratchFolders.h"
+
 #include "platform/DosAttributes.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFile.h"
@@ -15,7 +17,6 @@
 
 #include <limits>
 
-#include <sys/statvfs.h>
 
 namespace bg::fat {
 
@@ -86,20 +87,6 @@ bool parseDirLine(const QString &line, DirLine &out)
 // A folder for the copies on their way in or out: in memory (tmpfs) where the system has one
 // for us with room for a large batch (a container's /dev/shm may hold just 64 MiB), which
 // more than halves the time of a batch read.
-QString scratchFolder()
-{
-    constexpr qint64 Room = qint64(1) << 30;
-    for (const QString &candidate : {qEnvironmentVariable("XDG_RUNTIME_DIR"),
-                                     QStringLiteral("/dev/shm")}) {
-        const QFileInfo info(candidate);
-        struct statvfs fs;
-        if (!candidate.isEmpty() && info.isDir() && info.isWritable()
-            && ::statvfs(QFile::encodeName(candidate).constData(), &fs) == 0
-            && qint64(fs.f_bavail) * qint64(fs.f_frsize) >= Room)
-            return candidate;
-    }
-    return QDir::tempPath();
-}
 
 // A copy cut short because the host's scratch folder filled up is no file's content.
 bool scratchFull(const MtoolsResult &result)
@@ -281,7 +268,7 @@ QList<FileRead> FatVolume::readNamed(const QString &folder, const QStringList &n
     }
     if (arguments.isEmpty())
         return reads;
-    QTemporaryDir host(scratchFolder() + QStringLiteral("/bootgallery-read-XXXXXX"));
+    QTemporaryDir host(scratch::folderTemplate(scratch::fastFolder(), QStringLiteral("read")));
     const MtoolsResult result = host.isValid() ? copyOut(arguments, maxBytes, host)
                                                : MtoolsResult();
     if (scratchFull(result)) {
@@ -325,7 +312,7 @@ int FatVolume::readFolder(const QString &folder, qint64 maxBytes,
     const VolumePath path = VolumePath::parse(folder);
     if (!path.valid)
         return rt::BadFileName;
-    QTemporaryDir host(scratchFolder() + QStringLiteral("/bootgallery-read-XXXXXX"));
+    QTemporaryDir host(scratch::folderTemplate(scratch::fastFolder(), QStringLiteral("read")));
     if (!host.isValid())
         return rt::PathFileAccess;
     const MtoolsResult result = copyOut({path.allEntries()}, maxBytes, host);
@@ -414,7 +401,7 @@ int FatVolume::writeFile(const QString &path, const QByteArray &bytes, bool repl
     const VolumePath target = VolumePath::parse(path);
     if (const int error = prepareTarget(target, replace))
         return error;
-    QTemporaryDir host(scratchFolder() + QStringLiteral("/bootgallery-write-XXXXXX"));
+    QTemporaryDir host(scratch::folderTemplate(scratch::fastFolder(), QStringLiteral("write")));
     QFile file(host.filePath(QStringLiteral("data")));
     if (!host.isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
         || !file.flush())

@@ -8,6 +8,7 @@
 #include "platform/Prefix.h"
 #include "platform/RawImageAccess.h"
 #include "platform/RuntimeError.h"
+#include "platform/ScratchFolders.h"
 #include "platform/TempNames.h"
 
 #include <QDir>
@@ -225,7 +226,7 @@ thread_local std::map<const void *, OpenOperation> openOperations;
 } // namespace
 
 ImageDriveService::ImageDriveService(const Prefix &prefix)
-    : m_prefix(prefix), m_copies(QDir::tempPath() + QStringLiteral("/bootgallery-copies-XXXXXX"))
+    : m_prefix(prefix), m_copies(scratch::folderTemplate(QDir::tempPath(), QStringLiteral("copies")))
 {
 }
 

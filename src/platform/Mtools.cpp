@@ -2,6 +2,7 @@
 
 #include "platform/HelperProgram.h"
 #include "platform/RuntimeError.h"
+#include "platform/ScratchFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,7 +31,7 @@ constexpr char Configuration[] = "mtools_skip_check=1\n"
 
 struct ConfigHome
 {
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/bootgallery-mtools-XXXXXX")};
+    QTemporaryDir dir{scratch::folderTemplate(QDir::tempPath(), QStringLiteral("mtools"))};
     QString rcFile;
     ConfigHome()
     {

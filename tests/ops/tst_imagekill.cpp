@@ -5,6 +5,7 @@
 #include "platform/DiskImage.h"
 #include "platform/PictureLoader.h"
 #include "platform/RawImageAccess.h"
+#include "platform/ScratchFolders.h"
 #include "support/ImagePrefix.h"
 #include "support/PictureFactory.h"
 
@@ -211,6 +212,9 @@ private slots:
             }
 
             bg::RawImageAccess::cleanUpLeftovers();
+            bg::scratch::removeLeftBehind();
+            for (const QString &folder : {QDir::tempPath(), bg::scratch::fastFolder()})
+                QCOMPARE(QDir(folder).entryList({QStringLiteral("bootgallery-*-%1-*").arg(pid)}, QDir::Dirs), QStringList());
             const QByteArray exports = QFile::encodeName(bg::RawImageAccess::exportsFolder());
             for (const QString &p : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
                 QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(p));
