@@ -139,8 +139,10 @@ WindowRig::WindowRig(bg::Prefix &prefix, bg::FileService &files)
 
 WindowRig::~WindowRig() = default;
 
-bool WindowRig::loadAndShow(int timeoutMs)
+bool WindowRig::loadAndShow(int timeoutMs, qint64 *shownNs)
 {
+    QElapsedTimer clock;
+    clock.start();
     int exitCode = 0;
     m_window = bg::openMainWindow(m_services, exitCode);
     if (!m_window)
@@ -149,11 +151,12 @@ bool WindowRig::loadAndShow(int timeoutMs)
     PaintWatch watch;
     w.installEventFilter(&watch);
     w.show();
-    QElapsedTimer clock;
-    clock.start();
-    while (!(w.windowHandle() && w.windowHandle()->isExposed() && watch.painted && !w.isScanning())
-           && clock.elapsed() < timeoutMs)
+    const auto shown = [&] { return w.windowHandle() && w.windowHandle()->isExposed() && watch.painted; };
+    while (!(shown() && !w.isScanning()) && clock.elapsed() < timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (shownNs && *shownNs < 0 && shown())
+            *shownNs = clock.nsecsElapsed();
+    }
     w.removeEventFilter(&watch);
     return watch.painted && !w.isScanning();
 }

@@ -69,7 +69,9 @@ public:
     QuietDesktop &desktop() { return m_desktop; }
     // The program's start-up, show, and wait until the window is exposed, painted once and
     // done with the Startup folder's scan. False when it did not come up within timeoutMs.
-    bool loadAndShow(int timeoutMs = 10000);
+    // When shownNs is given, it gets the nanoseconds from the call until the window was first
+    // exposed and painted (the list may still be filling).
+    bool loadAndShow(int timeoutMs = 10000, qint64 *shownNs = nullptr);
 
     // The window's scan of a folder, as a folder typed into the path box and Enter start it,
     // until the scan has ended (the event loop runs meanwhile). Returns nanoseconds.

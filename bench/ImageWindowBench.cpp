@@ -3,8 +3,9 @@
 // settings file naming it as the start-up slot's folder; measured are
 //   - the window's scan of C:\LOGOS (the path typed, Enter, until the scan has finished), in one
 //     process, with warm caches;
-//   - opening the window: the program's start-up until the window is shown, painted and done
-//     with its first scan (the same folder), in a fresh process per run.
+//   - opening the window, in a fresh process per run: the program's start-up until the window is
+//     shown and painted (its list still filling), and until it is done with its first scan (the
+//     same folder).
 //
 //   bootgallery_imagewindow_bench [--runs N] [--formats raw,qcow2,vpc,vdi,vmdk] [--json FILE]
 //
@@ -162,10 +163,11 @@ Runs measureScans(const QString &root, int runs, const QStringList &expected)
     return r;
 }
 
-// Opening the window, each in a fresh process, after one to warm the caches.
-Runs measureOpenings(const QString &root, int runs)
+// Opening the window, each in a fresh process, after one to warm the caches: until shown, and
+// until its first scan is done.
+std::pair<Runs, Runs> measureOpenings(const QString &root, int runs)
 {
-    Runs r;
+    Runs r, shown;
     for (int i = 0; i <= runs; ++i) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -173,15 +175,17 @@ Runs measureOpenings(const QString &root, int runs)
                     {QStringLiteral("--child"), root, QStringLiteral("--expect"), QString::number(Logos)});
         const bool ended = child.waitForFinished(300000) && child.exitStatus() == QProcess::NormalExit;
         const QList<QByteArray> words = child.readAllStandardOutput().simplified().split(' ');
-        if (!ended || child.exitCode() != 0 || words.size() < 2) {
-            r.correct = false;
+        if (!ended || child.exitCode() != 0 || words.size() < 3) {
+            r.correct = shown.correct = false;
             continue;
         }
-        r.boxes = std::max(r.boxes, words.value(1).toInt());
-        if (i > 0)
+        r.boxes = shown.boxes = std::max(r.boxes, words.value(2).toInt());
+        if (i > 0) {
             r.ms.push_back(words[0].toDouble());
+            shown.ms.push_back(words[1].toDouble());
+        }
     }
-    return r;
+    return {shown, r};
 }
 
 // The child's side: the program's start-up on the prefix until its first scan has finished;
@@ -193,9 +197,11 @@ int openWindow(const QString &root, int expected)
     bg::Prefix prefix(root);
     bg::PrefixFileService files(prefix);
     WindowRig rig(prefix, files);
-    const bool shown = rig.loadAndShow(60000);
+    const qint64 before = clock.nsecsElapsed();
+    qint64 shownNs = -1;
+    const bool shown = rig.loadAndShow(60000, &shownNs);
     const double ms = double(clock.nsecsElapsed()) / 1e6;
-    std::printf("%.3f %d\n", ms, rig.desktop().boxes);
+    std::printf("%.3f %.3f %d\n", ms, double(before + shownNs) / 1e6, rig.desktop().boxes);
     return shown && rig.entries().size() == expected ? 0 : 3;
 }
 
@@ -244,31 +250,34 @@ int main(int argc, char **argv)
 
     std::printf("%d logos in C:\\LOGOS (FAT32 partition of a 300 MB disk for the images); median of %d "
                 "runs (range), ms; load average %.2f\n", Logos, runs, loadAverage());
-    std::printf("%-8s %-30s %-30s %s\n", "drive C", "scan of C:\\LOGOS", "opening the window", "message boxes");
+    std::printf("%-8s %-30s %-30s %-30s %s\n", "drive C", "scan of C:\\LOGOS", "opening: window shown",
+                "opening: first scan done", "message boxes");
     QJsonObject results;
-    std::map<QString, std::pair<Runs, Runs>> measured;
+    std::map<QString, std::tuple<Runs, Runs, Runs>> measured;
     bool correct = true;
     for (const QString &drive : drives) {
         say(QStringLiteral("%1: scans, then openings").arg(drive));
         const QString root = dir.filePath(QStringLiteral("prefix-") + drive);
         const Runs scans = measureScans(root, runs, expected);
-        const Runs openings = measureOpenings(root, runs);
-        std::printf("%-8s %-30s %-30s %d\n", qPrintable(drive), qPrintable(scans.text()),
-                    qPrintable(openings.text()), std::max(scans.boxes, openings.boxes));
+        const auto [shown, openings] = measureOpenings(root, runs);
+        std::printf("%-8s %-30s %-30s %-30s %d\n", qPrintable(drive), qPrintable(scans.text()),
+                    qPrintable(shown.text()), qPrintable(openings.text()),
+                    std::max(scans.boxes, openings.boxes));
         std::fflush(stdout);
         results.insert(drive, QJsonObject{{QStringLiteral("scan"), scans.json()},
+                                          {QStringLiteral("shown"), shown.json()},
                                           {QStringLiteral("opening"), openings.json()}});
         correct = correct && scans.correct && openings.correct;
-        measured[drive] = {scans, openings};
+        measured[drive] = {scans, shown, openings};
     }
     std::printf("targets:\n");
-    const double folderOpening = measured[QStringLiteral("folder")].second.median();
+    const double folderShown = std::get<1>(measured[QStringLiteral("folder")]).median();
     for (const QString &drive : drives.mid(1)) {
-        const double scan = measured[drive].first.median();
-        const double more = measured[drive].second.median() - folderOpening;
+        const double scan = std::get<0>(measured[drive]).median();
+        const double more = std::get<1>(measured[drive]).median() - folderShown;
         std::printf("  %s  scan of %d logos on a %s image <= %.0f ms: %.1f\n", scan <= ScanLimitMs ? "met   " : "MISSED",
                     Logos, qPrintable(drive), ScanLimitMs, scan);
-        std::printf("  %s  opening on a %s image - on a folder <= %.0f ms: %.1f\n",
+        std::printf("  %s  window shown on a %s image - on a folder <= %.0f ms: %.1f\n",
                     more <= OpeningMarginMs ? "met   " : "MISSED", qPrintable(drive), OpeningMarginMs, more);
     }
     if (!correct)
