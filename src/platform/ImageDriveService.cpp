@@ -350,6 +350,18 @@ int ImageDriveService::findPlace(const QString &path, bool forWriting, Place &pl
     return lookUp(place);
 }
 
+// A destination that ends in a backslash is the folder to put the file in, under its name.
+QString ImageDriveService::into(const QString &destination, const Place &source) const
+{
+    if (destination.isEmpty() || !isSeparator(destination.back()))
+        return destination;
+    Place found = source;
+    const QString name = lookUp(found) == rt::Ok && !found.isRoot() ? found.spelled.last()
+                         : source.components.isEmpty()              ? QString()
+                                                                    : source.components.last();
+    return destination + name;
+}
+
 // A file that is replaced keeps the name it has ("SW.INI" written as "SW.ini" stays SW.INI), as
 // a rename over it keeps it on Windows.
 void ImageDriveService::keepSpelling(Place &place) const
@@ -465,14 +477,14 @@ int ImageDriveService::copyFile(const QString &source, const QString &destinatio
     Place from, to;
     if (const int error = locate(source, true, from))
         return error;
-    if (const int error = locate(destination, true, to))
-        return error;
-    if (!to.isRoot() && isTemporary(to.components.last()))
-        return rt::BadFileName;
     if (const int error = lookUp(from))
         return error;
     if (from.entry.isFolder())
         return rt::FileNotFound;
+    if (const int error = locate(into(destination, from), true, to))
+        return error;
+    if (to.isRoot() || isTemporary(to.components.last()))
+        return rt::BadFileName;
     keepSpelling(to);
     const int error = copyBytes(from, to, overwrite);
     changed(to);
@@ -487,12 +499,13 @@ int ImageDriveService::moveFile(const QString &source, const QString &destinatio
     Place from, to;
     if (const int error = locate(source, true, from))
         return error;
-    if (const int error = locate(destination, true, to))
+    const QString target = into(destination, from);
+    if (const int error = locate(target, true, to))
         return error;
-    if (!to.isRoot() && isTemporary(to.components.last()))
+    if (to.isRoot() || isTemporary(to.components.last()))
         return rt::BadFileName;
     if (from.drive != to.drive) {
-        if (const int error = copyFile(source, destination, false))
+        if (const int error = copyFile(source, target, false))
             return error;
         return deleteFile(source, true) == rt::Ok ? rt::Ok : rt::CopiedNotMoved;
     }
@@ -507,14 +520,15 @@ int ImageDriveService::replaceFile(const QString &source, const QString &destina
     Place from, to;
     if (const int error = locate(source, true, from))
         return error;
-    if (const int error = locate(destination, true, to))
-        return error;
     if (const int error = lookUp(from))
+        return error;
+    const QString target = into(destination, from);
+    if (const int error = locate(target, true, to))
         return error;
     if (lookUp(to) == rt::Ok) {
         if (to.entry.isFolder())
             return rt::PathFileAccess;
-        if (sameFile(source, destination))
+        if (sameFile(source, target))
             return rt::PermissionDenied;
         // The destination goes as a whole, as a rename over it would take it on Windows.
         if (to.entry.attributes & attr::ReadOnly)

@@ -85,6 +85,7 @@ private:
     int lookUp(Place &place) const;
     int findPlace(const QString &path, bool forWriting, Place &place) const;
     int folderEntries(const QString &folder, const QList<fat::VolumeEntry> *&entries) const;
+    QString into(const QString &destination, const Place &source) const;
     void keepSpelling(Place &place) const;
     void changed(Place &place) const;
     // One write at a path, on the drive opened for writing; the operation's listings go after.

@@ -4,6 +4,8 @@
 #include "platform/Prefix.h"
 #include "platform/RuntimeError.h"
 
+#include <QRegularExpression>
+
 namespace bg {
 
 namespace {
@@ -60,9 +62,13 @@ int PrefixFileService::countSubFolders(const QString &folder, int &count)
 
 int PrefixFileService::createFolder(const QString &path) { return of(path).createFolder(path); }
 
-int PrefixFileService::copyAcross(const QString &source, const QString &destination,
-                                  bool overwrite, bool keepSource)
+int PrefixFileService::copyAcross(const QString &source, const QString &target, bool overwrite,
+                                  bool keepSource)
 {
+    // A destination that ends in a backslash is the folder to put the file in, under its name.
+    const QString destination = target.endsWith(u'\\') || target.endsWith(u'/')
+        ? target + source.section(QRegularExpression(QStringLiteral("[\\\\/]")), -1)
+        : target;
     FileService &from = of(source);
     FileService &to = of(destination);
     QByteArray data;

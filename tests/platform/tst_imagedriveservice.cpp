@@ -87,7 +87,7 @@ private slots:
             QCOMPARE(files.copyFile("C:\\LOGOS\\CLOUDS.BMP", "C:\\LOGO.SYS", false), rt::Ok);
             QCOMPARE(files.setAttr("C:\\LOGO.SYS", attr::Hidden | attr::Archive), rt::Ok);
             QCOMPARE(files.createFolder("C:\\LOGOS\\Showed"), rt::Ok);
-            QCOMPARE(files.moveFile("C:\\LOGOS\\CLOUDS.BMP", "C:\\LOGOS\\Showed\\CLOUDS.BMP"), rt::Ok);
+            QCOMPARE(files.moveFile("C:\\LOGOS\\CLOUDS.BMP", "C:\\LOGOS\\Showed\\"), rt::Ok); // into the folder
             QCOMPARE(files.replaceFile("C:\\LOGOS\\Sunset over the bay.bmp", "C:\\WINDOWS\\LOGOW.SYS"), rt::Ok);
             QCOMPARE(files.writeFileAtomic("C:\\WINDOWS\\SW.INI", "[Old]\r\n"), rt::Ok);
             QCOMPARE(files.writeFileAtomic("C:\\WINDOWS\\sw.ini", "[SplashwheelSet]\r\n"), rt::Ok);
@@ -128,7 +128,7 @@ private slots:
         const QString z = QStringLiteral("Z:") + QString(host).replace(u'/', u'\\');
 
         QCOMPARE(files.copyFile(z + "\\Beach.bmp", "C:\\LOGOS\\CLOUDS.BMP", false), rt::FileAlreadyExists);
-        QCOMPARE(files.copyFile(z + "\\Beach.bmp", "C:\\LOGOS\\Beach.bmp", false), rt::Ok);
+        QCOMPARE(files.copyFile(z + "\\Beach.bmp", "C:\\LOGOS\\", false), rt::Ok);
         QCOMPARE(files.moveFile("C:\\LOGOS\\CLOUDS.BMP", z + "\\Clouds.bmp"), rt::Ok);
         QVERIFY(!files.fileExists("C:\\LOGOS\\CLOUDS.BMP"));
         QFile moved(host + QStringLiteral("/Clouds.bmp"));
