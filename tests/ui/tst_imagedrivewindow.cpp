@@ -4,6 +4,7 @@
 // the step showed are exactly the ones it shows on a folder drive.
 #include "platform/ShellLink.h"
 #include "support/WindowFixture.h"
+#include "ui/ImageBox.h"
 
 #include <QAction>
 #include <QFile>
@@ -23,6 +24,7 @@ namespace {
 const QString Folder = QStringLiteral("C:\\LOGOS\\");
 const QStringList Three{"A.BMP", "B.BMP", "C.BMP"};
 const QString Systems[] = {"\\LOGO.SYS", "\\WINDOWS\\LOGOW.SYS", "\\WINDOWS\\LOGOS.SYS"};
+const char *const Previews[] = {"imgStartup", "imgWait", "imgShutdown"};
 const QString Phrases[] = {"下次開機", "待會等待關機", "待會關機"};
 const QString StartUp = QStringLiteral("\\WINDOWS\\Start Menu\\Programs\\StartUp");
 const QString Installed = QStringLiteral("\\Program Files\\Bootgallery\\Onboot.exe");
@@ -85,12 +87,15 @@ private slots:
         QCOMPARE(f->start(), -1);
         STEP(shown({}));
 
-        // Each slot gets the first logo listed, hidden; the one applied goes to Showed.
+        // Each slot gets the first logo listed, hidden, and shows it; the one applied goes to Showed.
         for (int slot = 0; slot < 3; ++slot) {
             f->clickTab(LogoSlot(slot));
             f->typePath(Folder);
             QVERIFY(f->waitForScan());
             QCOMPARE(f->entries(), Three.mid(slot) + QStringList{"E.BMP"});
+            auto *chosen = f->find<ImageBox>("imgOutput");
+            QTRY_VERIFY_WITH_TIMEOUT(chosen->hasPicture(), 30000);
+            const QImage picture = chosen->picture();
             f->doubleClickRow(0);
             QVERIFY(f->waitForScan());
             STEP(shown({{Phrases[slot] + "的畫面為==>" + Three[slot], mb::Information, "更換成功"}}));
@@ -98,6 +103,7 @@ private slots:
             QCOMPARE(f->image->read(Systems[slot]), bytes[slot]);
             QCOMPARE(f->image->attributeLetters(Systems[slot]), "H");
             QCOMPARE(f->image->read("\\LOGOS\\Showed\\" + Three[slot]), bytes[slot]);
+            QTRY_COMPARE_WITH_TIMEOUT(f->find<ImageBox>(Previews[slot])->picture(), picture, 30000);
         }
         QCOMPARE(f->image->shortNames("\\").filter(".SYS"), QStringList{"LOGO.SYS"});
         QCOMPARE(f->image->shortNames("\\WINDOWS").filter(".SYS"), (QStringList{"LOGOW.SYS", "LOGOS.SYS"}));
