@@ -22,7 +22,7 @@ using Boxes = QList<ScriptedDesktop::Box>;
 
 namespace {
 const QString Folder = QStringLiteral("C:\\LOGOS\\");
-const QStringList Three{"A.BMP", "B.BMP", "C.BMP"};
+const QStringList Three{"A.BMP", "B.BMP", "C.BMP"}, Kept{"E.BMP", "F.BMP"};
 const QString Systems[] = {"\\LOGO.SYS", "\\WINDOWS\\LOGOW.SYS", "\\WINDOWS\\LOGOS.SYS"};
 const char *const Previews[] = {"imgStartup", "imgWait", "imgShutdown"};
 const QString Phrases[] = {"下次開機", "待會等待關機", "待會關機"};
@@ -79,9 +79,9 @@ private slots:
         if (format != ImagePrefix::Raw && !fuseUsable())
             QSKIP("/dev/fuse cannot be opened on this machine");
         f = std::make_unique<WindowFixture>();
-        QVERIFY(f->writeLogos(Folder, Three + QStringList{"E.BMP"})); // E.BMP stays in the folder
+        QVERIFY(f->writeLogos(Folder, Three + Kept));
         QList<QByteArray> bytes;
-        for (const QString &name : Three)
+        for (const QString &name : Three + Kept)
             bytes.append(f->tmp.readFile(Folder + name));
         QVERIFY(f->useImage(ImagePrefix::Format(format)));
         QCOMPARE(f->start(), -1);
@@ -92,14 +92,14 @@ private slots:
             f->clickTab(LogoSlot(slot));
             f->typePath(Folder);
             QVERIFY(f->waitForScan());
-            QCOMPARE(f->entries(), Three.mid(slot) + QStringList{"E.BMP"});
+            QCOMPARE(f->entries(), Three.mid(slot) + Kept);
             auto *chosen = f->find<ImageBox>("imgOutput");
             QTRY_VERIFY_WITH_TIMEOUT(chosen->hasPicture(), 30000);
             const QImage picture = chosen->picture();
             f->doubleClickRow(0);
             QVERIFY(f->waitForScan());
             STEP(shown({{Phrases[slot] + "的畫面為==>" + Three[slot], mb::Information, "更換成功"}}));
-            STEP(logos(Three.mid(slot + 1) + QStringList{"E.BMP"}));
+            STEP(logos(Three.mid(slot + 1) + Kept));
             QCOMPARE(f->image->read(Systems[slot]), bytes[slot]);
             QCOMPARE(f->image->attributeLetters(Systems[slot]), "H");
             QCOMPARE(f->image->read("\\LOGOS\\Showed\\" + Three[slot]), bytes[slot]);
@@ -107,13 +107,23 @@ private slots:
         }
         QCOMPARE(f->image->shortNames("\\").filter(".SYS"), QStringList{"LOGO.SYS"});
         QCOMPARE(f->image->shortNames("\\WINDOWS").filter(".SYS"), (QStringList{"LOGOW.SYS", "LOGOS.SYS"}));
+        // The hidden LOGO.SYS replaced by the next logo.
+        f->clickTab(LogoSlot::Startup);
+        QVERIFY(f->waitForScan());
+        f->doubleClickRow(0);
+        QVERIFY(f->waitForScan());
+        STEP(shown({{Phrases[0] + "的畫面為==>E.BMP", mb::Information, "更換成功"}}));
+        STEP(logos({"F.BMP"}));
+        QCOMPARE(f->image->read(Systems[0]), bytes[3]);
+        QCOMPARE(f->image->attributeLetters(Systems[0]), "H");
+        QCOMPARE(f->image->shortNames("\\").filter(".SYS"), QStringList{"LOGO.SYS"});
 
-        // Restore brings the three back from Showed, which then goes.
+        // Restore brings the four back from Showed, which then goes.
         QTest::mouseClick(f->find<QPushButton>("cmdRestore"), Qt::LeftButton);
         QVERIFY(f->waitForScan());
         STEP(shown({}));
         QEXPECT_FAIL("", "the image drives' moveFile takes no folder as its destination", Continue);
-        QCOMPARE(f->entries(), Three + QStringList{"E.BMP"});
+        QCOMPARE(f->entries(), Three + Kept);
         QStringList listed = f->entries();
         STEP(logos(listed));
 
