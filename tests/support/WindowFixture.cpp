@@ -7,6 +7,7 @@
 #include "ui/LogoList.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -41,6 +42,24 @@ FaultInjectingFileService &WindowFixture::injectFaults()
     return *faults;
 }
 
+bool WindowFixture::useImage(ImagePrefix::Format format)
+{
+    QList<std::pair<QString, QByteArray>> files;
+    const QDir driveC(tmp.driveC());
+    for (QDirIterator it(driveC.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        files.append({driveC.relativeFilePath(file.fileName()).replace(u'/', u'\\'), file.readAll()});
+    }
+    image = std::make_unique<ImagePrefix>(format, files);
+    if (!image->isValid())
+        return false;
+    services.reset(new Services{image->prefix(), image->files(), desktop, pictures, services->programFolder,
+                                services->commandText, services->companionFile});
+    return true;
+}
+
 int WindowFixture::start()
 {
     const StartDecision decision = decideStart(*services);
@@ -61,7 +80,7 @@ QWidget *WindowFixture::listViewport() const { return list()->viewport(); }
 
 bool WindowFixture::waitForScan()
 {
-    return QTest::qWaitFor([this] { return !window || !window->isScanning(); }, 5000);
+    return QTest::qWaitFor([this] { return !window || !window->isScanning(); }, 30000);
 }
 
 void WindowFixture::holdScans()

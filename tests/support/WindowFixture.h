@@ -4,6 +4,7 @@
 #include "core/LogoSlot.h"
 #include "platform/PictureLoader.h"
 #include "support/FaultInjectingFileService.h"
+#include "support/ImagePrefix.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TempPrefix.h"
 #include "ui/MainWindow.h"
@@ -30,6 +31,7 @@ public:
     TempPrefix tmp;
     ScriptedDesktop desktop;
     PictureLoader pictures{96.0, 96.0};
+    std::unique_ptr<ImagePrefix> image; // set by useImage(); outlives services
     std::unique_ptr<FaultInjectingFileService> faults; // set by injectFaults(); outlives services
     std::unique_ptr<Services> services;
     std::unique_ptr<MainWindow> window;
@@ -37,6 +39,9 @@ public:
 
     // Sends every file call of the program through a fault-injecting service (before start()).
     FaultInjectingFileService &injectFaults();
+    // Makes drive C a disk image of the format holding the files written below C:\ so far: the
+    // program then sees the image's prefix through its file service (before start()).
+    bool useImage(ImagePrefix::Format format);
     // Runs the start-up: the exit status, or -1 when the window opened (shown, Startup folder scanned).
     int start();
     MainWindow &w() { return *window; }
@@ -46,7 +51,7 @@ public:
     QAbstractItemView *list() const;
     QWidget *listViewport() const;
 
-    bool waitForScan(); // until no scan runs; false after five seconds
+    bool waitForScan(); // until no scan runs; false after 30 seconds (a disk image's is slower)
     // Holds every scan after it has listed its folder, until releaseScans(). Needs injectFaults().
     void holdScans();
     void releaseScans();
