@@ -62,11 +62,10 @@ bool WindowFixture::useImage(ImagePrefix::Format format)
 
 int WindowFixture::start()
 {
-    const StartDecision decision = decideStart(*services);
-    if (!decision.openWindow)
-        return decision.exitCode;
-    window = std::make_unique<MainWindow>(*services, decision.state);
-    window->open();
+    int exitCode = 0;
+    window = openMainWindow(*services, exitCode);
+    if (!window)
+        return exitCode;
     window->show();
     QApplication::setActiveWindow(window.get());
     if (!QTest::qWaitForWindowActive(window.get()))
