@@ -143,9 +143,7 @@ bool WindowRig::loadAndShow(int timeoutMs, qint64 *shownNs)
 {
     QElapsedTimer clock;
     clock.start();
-    int exitCode = 0;
-    m_window = bg::openMainWindow(m_services, exitCode);
-    if (!m_window)
+    if (bg::openMainWindow(m_services, m_window); !m_window)
         return false;
     bg::MainWindow &w = *m_window;
     PaintWatch watch;

@@ -52,17 +52,16 @@ void tellImageDrive(Services &services)
                                     writeProblem);
 }
 
-std::unique_ptr<MainWindow> openMainWindow(Services &services, int &exitCode)
+int openMainWindow(Services &services, std::unique_ptr<MainWindow> &window)
 {
     const FileOperation starting(services.files);
     const StartDecision decision = decideStart(services);
-    exitCode = decision.exitCode;
     if (!decision.openWindow)
-        return nullptr;
+        return decision.exitCode;
     tellImageDrive(services);
-    auto window = std::make_unique<MainWindow>(services, decision.state);
+    window = std::make_unique<MainWindow>(services, decision.state);
     window->open();
-    return window;
+    return 0;
 }
 
 } // namespace bg

@@ -32,7 +32,8 @@ void tellImageDrive(Services &services);
 // The start as the program makes it: decideStart, then, for a window, tellImageDrive and the
 // window made and opened (not yet shown). The start's many small reads are one file operation,
 // so a disk image is opened once for all of them, and let go before the window waits for the
-// user. No window when the start ended with a job done: exitCode says how.
-std::unique_ptr<MainWindow> openMainWindow(Services &services, int &exitCode);
+// user. window is set once made, before it opens (what it shows while it opens may look at it);
+// it stays empty when the start ended with a job done, whose exit status is returned.
+int openMainWindow(Services &services, std::unique_ptr<MainWindow> &window);
 
 } // namespace bg

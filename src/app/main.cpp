@@ -137,9 +137,8 @@ int main(int argc, char *argv[])
                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/Onboot.exe")
                               : qEnvironmentVariable("BOOTGALLERY_COMPANION")};
 
-    int exitCode = 0;
-    const std::unique_ptr<bg::MainWindow> window = bg::openMainWindow(services, exitCode);
-    if (!window)
+    std::unique_ptr<bg::MainWindow> window;
+    if (const int exitCode = bg::openMainWindow(services, window); !window)
         return exitCode;
     // Later starts hand their jobs to this window from now on; one arriving while the window
     // still loads waits until it is free.

@@ -21,6 +21,7 @@ DiskChange::DiskChange(FileService &files, Desktop &desktop, const QStringList &
     for (const QString &path : paths) {
         if (path.isEmpty())
             continue;
+        m_touchesImage = m_touchesImage || (prefix && prefix->isOnImageDrive(path));
         const int problem = files.driveProblem(path, true);
         if (problem == rt::Ok)
             continue;

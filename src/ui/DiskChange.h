@@ -27,10 +27,13 @@ public:
     DiskChange &operator=(const DiskChange &) = delete;
 
     bool allowed() const { return m_allowed; }
+    // One of the paths lies on a drive that is a disk image (known with the prefix only).
+    bool touchesImage() const { return m_touchesImage; }
 
 private:
     FileOperation m_operation;
     bool m_allowed = true;
+    bool m_touchesImage = false;
 };
 
 } // namespace bg

@@ -33,8 +33,12 @@ LogoActions::LogoActions(MainWindowUi &ui, MainWindowState &state, Services &ser
       m_tester(tester),
       m_browser(browser),
       m_renamer(renamer),
-      m_window(window)
+      m_window(window),
+      m_diskWork(new DiskWork(window))
 {
+    // Drops made while a change was written go now.
+    connect(m_diskWork, &DiskWork::finished, this, &LogoActions::addQueuedDrops,
+            Qt::QueuedConnection);
     connect(&m_renamer, &RenameDelegate::renameConfirmed, this, &LogoActions::renameFile);
     connect(&m_browser, &SlotBrowser::scanStarting, this, &LogoActions::finishRenameBeforeScan);
     connect(&m_browser, &SlotBrowser::scanFinished, this, &LogoActions::addQueuedDrops,
@@ -59,10 +63,15 @@ void LogoActions::applyChosenLogo(LogoSlot slot)
     if (!change.allowed() || offerToConvertChosen(slot))
         return;
     const QString name = m_ui.logoList->currentText();
-    finishApply(slot, name,
-                LogoApplier(m_services.files)
-                    .apply(m_state.selectedLogoPath, m_state.currentFolder(), name, slot,
-                           m_state.windowsFolder));
+    auto outcome = std::make_shared<ApplyOutcome>();
+    FileService &files = m_services.files;
+    m_diskWork->run(
+        change.touchesImage(),
+        [&files, outcome, name, slot, source = m_state.selectedLogoPath,
+         folder = m_state.currentFolder(), windowsFolder = m_state.windowsFolder] {
+            *outcome = LogoApplier(files).apply(source, folder, name, slot, windowsFolder);
+        },
+        [this, slot, name, outcome] { finishApply(slot, name, *outcome); });
 }
 
 bool LogoActions::offerToConvertChosen(LogoSlot slot)
@@ -144,11 +153,18 @@ void LogoActions::restoreOriginalLogo(LogoSlot slot)
                             messages::titles::restoreOriginal());
     if (!change.allowed())
         return;
-    const OriginalLogos::RestoreOutcome outcome =
-        OriginalLogos(m_services.files, m_state.windowsFolder).restore(slot);
-    if (outcome.result == OriginalLogos::Restore::Restored)
-        showSystemLogo(slot);
-    messages::tellRestoreOriginal(m_services.desktop, outcome, slot);
+    auto outcome = std::make_shared<OriginalLogos::RestoreOutcome>();
+    FileService &files = m_services.files;
+    m_diskWork->run(
+        change.touchesImage(),
+        [&files, outcome, slot, windowsFolder = m_state.windowsFolder] {
+            *outcome = OriginalLogos(files, windowsFolder).restore(slot);
+        },
+        [this, slot, outcome] {
+            if (outcome->result == OriginalLogos::Restore::Restored)
+                showSystemLogo(slot);
+            messages::tellRestoreOriginal(m_services.desktop, *outcome, slot);
+        });
 }
 
 void LogoActions::deleteChosenLogo()
@@ -157,19 +173,25 @@ void LogoActions::deleteChosenLogo()
     const QString folder = m_state.currentFolder();
     if (!messages::confirmDelete(m_services.desktop, name))
         return;
-    {
-        const DiskChange change(m_services, {folder}, messages::titles::remove());
-        if (!change.allowed())
-            return;
-        // A file that is already gone needs no deleting; the re-scan drops its entry.
-        const QString path = folder + name;
-        if (m_services.files.fileExists(path) && m_services.files.deleteFile(path, true) != 0) {
-            messages::deleteFailed(m_services.desktop, m_ui.logoList->currentText());
-            return;
-        }
-    }
-    m_ui.logoList->setFocus();
-    m_browser.rescan(folder);
+    const DiskChange change(m_services, {folder}, messages::titles::remove());
+    if (!change.allowed())
+        return;
+    auto failed = std::make_shared<bool>(false);
+    FileService &files = m_services.files;
+    m_diskWork->run(
+        change.touchesImage(),
+        [&files, failed, path = folder + name] {
+            // A file that is already gone needs no deleting; the re-scan drops its entry.
+            *failed = files.fileExists(path) && files.deleteFile(path, true) != 0;
+        },
+        [this, failed, folder, name] {
+            if (*failed) {
+                messages::deleteFailed(m_services.desktop, name);
+                return;
+            }
+            m_ui.logoList->setFocus();
+            m_browser.rescan(folder);
+        });
 }
 
 void LogoActions::startRename()
@@ -230,7 +252,7 @@ void LogoActions::addDroppedFiles(const QMimeData *data)
     if (!holdsFileList(data))
         return;
     std::vector<DroppedFile> files = droppedFiles(data, m_services.prefix);
-    if (m_browser.isScanning() || isConverting()) {
+    if (m_browser.isScanning() || isWorking()) {
         // The list is being filled: the drop is added once the scan is done.
         m_queuedDrops.push_back(std::move(files));
         return;
@@ -240,13 +262,13 @@ void LogoActions::addDroppedFiles(const QMimeData *data)
 
 void LogoActions::addQueuedDrops()
 {
-    if (m_queuedDrops.empty() || m_browser.isScanning() || isConverting())
+    if (m_queuedDrops.empty() || m_browser.isScanning() || isWorking())
         return;
     const std::vector<DroppedFile> files = std::move(m_queuedDrops.front());
     m_queuedDrops.erase(m_queuedDrops.begin());
     addFiles(files);
     // A drop that started no scan lets the next one go now.
-    if (!m_browser.isScanning() && !isConverting())
+    if (!m_browser.isScanning() && !isWorking())
         addQueuedDrops();
 }
 
@@ -354,14 +376,21 @@ void LogoActions::conversionFinished(const ConversionOutcome &outcome)
 void LogoActions::restoreUsedLogos()
 {
     const QString folder = m_state.currentFolder();
-    {
-        const DiskChange change(m_services, {folder}, messages::titles::restoreUsed());
-        if (!change.allowed())
-            return;
-        if (LogoRestorer(m_services.files).restore(folder).usedFolderIsLink)
-            messages::usedFolderIsLink(m_services.desktop);
-    }
-    m_browser.rescan(folder);
+    const DiskChange change(m_services, {folder}, messages::titles::restoreUsed());
+    if (!change.allowed())
+        return;
+    auto usedFolderIsLink = std::make_shared<bool>(false);
+    FileService &files = m_services.files;
+    m_diskWork->run(
+        change.touchesImage(),
+        [&files, usedFolderIsLink, folder] {
+            *usedFolderIsLink = LogoRestorer(files).restore(folder).usedFolderIsLink;
+        },
+        [this, usedFolderIsLink, folder] {
+            if (*usedFolderIsLink)
+                messages::usedFolderIsLink(m_services.desktop);
+            m_browser.rescan(folder);
+        });
 }
 
 void LogoActions::chooseFolder()

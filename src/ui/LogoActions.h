@@ -4,6 +4,7 @@
 #include "ops/LogoApplier.h"
 #include "ops/LogoDropAdder.h"
 #include "ops/PictureConversion.h"
+#include "ui/DiskWork.h"
 
 #include <QObject>
 #include <QPointer>
@@ -58,6 +59,8 @@ public slots:
 
 public:
     bool isConverting() const { return m_conversion.isRunning(); }
+    // A conversion, or a change writing a disk image, is running on a worker.
+    bool isWorking() const { return isConverting() || m_diskWork->isRunning(); }
 
 private:
     void finishApply(LogoSlot slot, const QString &name, const ApplyOutcome &outcome);
@@ -91,6 +94,7 @@ private:
     ConversionJob m_conversion;
     QPointer<QWidget> m_conversionProgress;
     std::function<void(const ConversionOutcome &)> m_afterConversion;
+    DiskWork *m_diskWork;
 };
 
 } // namespace bg

@@ -131,6 +131,11 @@ void MainWindow::open()
     m_browser->loadSystemLogos();
 }
 
+bool MainWindow::isBusy() const
+{
+    return isScanning() || m_actions->isWorking();
+}
+
 bool MainWindow::isScanning() const
 {
     return m_browser->isScanning();

@@ -39,6 +39,8 @@ public:
 
     const MainWindowState &state() const { return m_state; }
     bool isScanning() const;
+    // A scan, a conversion or a change writing a disk image is running on a worker.
+    bool isBusy() const;
 
     // The download sites of the Help menu and the author's mail address.
     static const std::array<QString, 3> &downloadSites();

@@ -62,9 +62,7 @@ bool WindowFixture::useImage(ImagePrefix::Format format)
 
 int WindowFixture::start()
 {
-    int exitCode = 0;
-    window = openMainWindow(*services, exitCode);
-    if (!window)
+    if (const int exitCode = openMainWindow(*services, window); !window)
         return exitCode;
     window->show();
     QApplication::setActiveWindow(window.get());
@@ -79,7 +77,7 @@ QWidget *WindowFixture::listViewport() const { return list()->viewport(); }
 
 bool WindowFixture::waitForScan()
 {
-    return QTest::qWaitFor([this] { return !window || !window->isScanning(); }, 30000);
+    return QTest::qWaitFor([this] { return !window || !window->isBusy(); }, 30000);
 }
 
 void WindowFixture::holdScans()

@@ -51,7 +51,8 @@ public:
     QAbstractItemView *list() const;
     QWidget *listViewport() const;
 
-    bool waitForScan(); // until no scan runs; false after 30 seconds (a disk image's is slower)
+    // Until no scan, conversion or disk image change runs; false after 30 seconds.
+    bool waitForScan();
     // Holds every scan after it has listed its folder, until releaseScans(). Needs injectFaults().
     void holdScans();
     void releaseScans();

@@ -7,6 +7,7 @@
 #include "ui/ImageBox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -223,8 +224,10 @@ private slots:
 
         emulator.kill();
         emulator.waitForFinished();
-        f->doubleClickRow(0);
+        f->doubleClickRow(0); // written on a worker, under a window that keeps the user waiting
+        QCOMPARE(QApplication::activeModalWidget()->objectName(), "frmWriting");
         QVERIFY(f->waitForScan());
+        QVERIFY(!QApplication::activeModalWidget());
         STEP(shown({{Phrases[0] + "的畫面為==>A.BMP", mb::Information, "更換成功"}}));
         QCOMPARE(f->image->attributeLetters(Systems[0]), "H");
     }
