@@ -133,7 +133,7 @@ void MainWindow::open()
 
 bool MainWindow::isBusy() const
 {
-    return isScanning() || m_actions->isWorking();
+    return isScanning() || m_actions->isWorking() || m_settings->isWorking();
 }
 
 bool MainWindow::isScanning() const

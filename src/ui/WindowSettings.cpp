@@ -16,6 +16,7 @@
 #include "ui/Messages.h"
 
 #include <QAction>
+#include <memory>
 #include <QFileInfo>
 #include <algorithm>
 #include <QCheckBox>
@@ -24,8 +25,9 @@
 namespace bg {
 
 WindowSettings::WindowSettings(MainWindowUi &ui, MainWindowState &state, Services &services,
-                               QObject *parent)
-    : QObject(parent), m_ui(ui), m_state(state), m_services(services)
+                               QWidget *window)
+    : QObject(window), m_ui(ui), m_state(state), m_services(services),
+      m_diskWork(new DiskWork(window))
 {
 }
 
@@ -92,27 +94,39 @@ void WindowSettings::switchStartAtBootOn()
                             messages::titles::startAtBoot());
     if (!change.allowed())
         return;
-    const StartupRegistration registration(m_services.files);
-    const StartupRegistration::Outcome outcome =
-        registration.create(m_state.startupMenuFolder, m_services.prefix.programsFolder(),
-                            readProgramFile(m_services.companionFile));
-    // The menu tells whether a shortcut is there, and the message what that means.
-    const bool registered = registration.isRegistered(m_state.startupMenuFolder);
-    showStartAtBoot(registered);
-    switch (outcome.result) {
-    case StartupRegistration::Result::Done:
-        warnFoldersOffWindows();
-        return;
-    case StartupRegistration::Result::CompanionMissing:
-        messages::companionMissing(m_services.desktop, m_services.companionFile);
-        return;
-    case StartupRegistration::Result::CompanionNotPlaced:
-        messages::companionNotPlaced(m_services.desktop, StartupRegistration::companionFolder());
-        return;
-    case StartupRegistration::Result::LinkFailed:
-        messages::registrationFailed(m_services.desktop, registered);
-        return;
-    }
+    struct Result
+    {
+        StartupRegistration::Outcome outcome;
+        bool registered = false;
+    };
+    auto result = std::make_shared<Result>();
+    FileService &files = m_services.files;
+    m_diskWork->run(
+        change.touchesImage(),
+        [&files, result, startup = m_state.startupMenuFolder,
+         programs = m_services.prefix.programsFolder(), companion = m_services.companionFile] {
+            const StartupRegistration registration(files);
+            result->outcome = registration.create(startup, programs, readProgramFile(companion));
+            result->registered = registration.isRegistered(startup);
+        },
+        [this, result] {
+            // The menu tells whether a shortcut is there, and the message what that means.
+            showStartAtBoot(result->registered);
+            switch (result->outcome.result) {
+            case StartupRegistration::Result::Done:
+                warnFoldersOffWindows();
+                return;
+            case StartupRegistration::Result::CompanionMissing:
+                messages::companionMissing(m_services.desktop, m_services.companionFile);
+                return;
+            case StartupRegistration::Result::CompanionNotPlaced:
+                messages::companionNotPlaced(m_services.desktop, StartupRegistration::companionFolder());
+                return;
+            case StartupRegistration::Result::LinkFailed:
+                messages::registrationFailed(m_services.desktop, result->registered);
+                return;
+            }
+        });
 }
 
 void WindowSettings::switchStartAtBootOff()
@@ -126,12 +140,21 @@ void WindowSettings::switchStartAtBootOff()
                             messages::titles::startAtBoot());
     if (!change.allowed())
         return;
-    const StartupRegistration registration(m_services.files);
-    const int error = registration.remove(m_state.startupMenuFolder);
-    // A shortcut that could not be deleted keeps the change registered.
-    showStartAtBoot(registration.isRegistered(m_state.startupMenuFolder));
-    if (error)
-        messages::unregistrationFailed(m_services.desktop);
+    auto result = std::make_shared<std::pair<int, bool>>(); // error, still registered
+    FileService &files = m_services.files;
+    m_diskWork->run(
+        change.touchesImage(),
+        [&files, result, startup = m_state.startupMenuFolder] {
+            const StartupRegistration registration(files);
+            result->first = registration.remove(startup);
+            result->second = registration.isRegistered(startup);
+        },
+        [this, result] {
+            // A shortcut that could not be deleted keeps the change registered.
+            showStartAtBoot(result->second);
+            if (result->first)
+                messages::unregistrationFailed(m_services.desktop);
+        });
 }
 
 bool WindowSettings::save()

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include "ui/DiskWork.h"
+
 namespace bg {
 
 struct MainWindowState;
@@ -16,14 +18,16 @@ class WindowSettings : public QObject
 {
     Q_OBJECT
 public:
-    WindowSettings(MainWindowUi &ui, MainWindowState &state, Services &services,
-                   QObject *parent = nullptr);
+    // window: the main window, over which a change on a disk image keeps the user waiting.
+    WindowSettings(MainWindowUi &ui, MainWindowState &state, Services &services, QWidget *window);
 
     // The change-at-boot flags, the pop-up option, the order and the start-at-boot marks.
     void load();
     // Asks about each changed folder and writes the settings file. False when the window must
     // stay open (the user cancelled, or a folder cannot be saved as it is).
     bool save();
+    // Switching the change at boot on or off is being written to a disk image on a worker.
+    bool isWorking() const { return m_diskWork->isRunning(); }
 
 public slots:
     void switchStartAtBootOn();
@@ -41,6 +45,7 @@ private:
     MainWindowUi &m_ui;
     MainWindowState &m_state;
     Services &m_services;
+    DiskWork *m_diskWork;
 };
 
 } // namespace bg

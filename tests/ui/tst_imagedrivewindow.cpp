@@ -167,11 +167,13 @@ private slots:
 
         // The change at boot on: the companion installed and its shortcut in StartUp; off: both gone.
         f->chooseMenu('S', 'Y');
+        QVERIFY(f->waitForScan());
         STEP(shown({}));
         QVERIFY(f->find<QAction>("mnuRun")->isChecked());
         QCOMPARE(f->image->read(Installed), Companion);
         QCOMPARE(shelllink::targetOf(f->image->read(StartUp + "\\Splashwheel.lnk")), "C:" + Installed);
         f->chooseMenu('S', 'N');
+        QVERIFY(f->waitForScan());
         STEP(shown({}));
         QVERIFY(f->find<QAction>("mnuUnrun")->isChecked());
         QCOMPARE(f->image->shortNames("\\Program Files"), QStringList());
