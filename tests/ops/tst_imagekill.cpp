@@ -87,13 +87,6 @@ bool running(pid_t pid)
     return p && p->state != 'Z';
 }
 
-bool fuseUsable()
-{
-    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (fd >= 0)
-        ::close(fd);
-    return fd >= 0;
-}
 
 // The child: the tool's operations on the image drive, round and round, until it is killed.
 // Each round adds the extra logo, applies every logo of the folder to the start-up slot in
@@ -155,7 +148,7 @@ private slots:
     void killedAtAnyMoment()
     {
         QFETCH(int, format);
-        if (format != ImagePrefix::Raw && !fuseUsable())
+        if (format != ImagePrefix::Raw && !ImagePrefix::fuseUsable())
             QSKIP("/dev/fuse cannot be opened on this machine");
         QList<std::pair<QString, QByteArray>> files;
         for (int i = 0; i < Logos; ++i)

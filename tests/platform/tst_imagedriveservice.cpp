@@ -31,13 +31,6 @@ const QList<std::pair<QString, QByteArray>> startFiles{
     {QStringLiteral("WINDOWS\\LOGOW.SYS"), bytes(129078, 'w')},
 };
 
-bool fuseUsable()
-{
-    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (fd >= 0)
-        ::close(fd);
-    return fd >= 0;
-}
 
 } // namespace
 
@@ -57,7 +50,7 @@ private slots:
     void formats()
     {
         QFETCH(int, format);
-        if (format != ImagePrefix::Raw && !fuseUsable())
+        if (format != ImagePrefix::Raw && !ImagePrefix::fuseUsable())
             QSKIP("/dev/fuse cannot be opened on this machine");
         ImagePrefix machine(ImagePrefix::Format(format), startFiles);
         QVERIFY(machine.isValid());
@@ -230,7 +223,7 @@ private slots:
     // An image an emulator holds is read, never written, and every refusal says why.
     void imageHeldByAnEmulator()
     {
-        if (!fuseUsable())
+        if (!ImagePrefix::fuseUsable())
             QSKIP("/dev/fuse cannot be opened on this machine");
         ImagePrefix machine(ImagePrefix::Qcow2, startFiles);
         QVERIFY(machine.isValid());

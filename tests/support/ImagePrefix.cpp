@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QtDebug>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace bg::test {
@@ -27,6 +28,14 @@ std::pair<QString, QString> qemuFormat(ImagePrefix::Format format)
 }
 
 } // namespace
+
+bool ImagePrefix::fuseUsable()
+{
+    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
+}
 
 QString ImagePrefix::formatName(Format format)
 {

@@ -23,6 +23,8 @@ class ImagePrefix
 public:
     enum Format { Raw, VhdFixed, VhdDynamic, Vdi, Qcow2, Vmdk };
     static QString formatName(Format format);
+    // /dev/fuse can be used: the formats other than raw can be opened.
+    static bool fuseUsable();
 
     // files: Windows paths below C:\ with their bytes ("LOGOS\A.BMP"), folders made on the way.
     explicit ImagePrefix(Format format, const QList<std::pair<QString, QByteArray>> &files = {});

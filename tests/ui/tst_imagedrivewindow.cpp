@@ -31,13 +31,6 @@ const QString Phrases[] = {"下次開機", "待會等待關機", "待會關機"}
 const QString StartUp = QStringLiteral("\\WINDOWS\\Start Menu\\Programs\\StartUp");
 const QString Installed = QStringLiteral("\\Program Files\\Bootgallery\\Onboot.exe");
 
-bool fuseUsable()
-{
-    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (fd >= 0)
-        ::close(fd);
-    return fd >= 0;
-}
 } // namespace
 
 // Each step's checks return at their first failure; the test then ends there.
@@ -78,7 +71,7 @@ private slots:
     void operations()
     {
         QFETCH(int, format);
-        if (format != ImagePrefix::Raw && !fuseUsable())
+        if (format != ImagePrefix::Raw && !ImagePrefix::fuseUsable())
             QSKIP("/dev/fuse cannot be opened on this machine");
         f = std::make_unique<WindowFixture>();
         QVERIFY(f->writeLogos(Folder, Three + Kept));
@@ -197,7 +190,7 @@ private slots:
     // the same change is made.
     void heldByAnEmulator()
     {
-        if (!fuseUsable())
+        if (!ImagePrefix::fuseUsable())
             QSKIP("/dev/fuse cannot be opened on this machine");
         f = std::make_unique<WindowFixture>();
         QVERIFY(f->writeLogos(Folder, Three));
