@@ -32,8 +32,9 @@ using fat::VolumeEntry;
 
 namespace {
 
-// The largest file an operation keeps once read (settings files, shortcuts).
-constexpr qint64 SmallFileBytes = 64 * 1024;
+// The largest file an operation keeps once read (settings files, shortcuts, a logo tested and
+// then shown).
+constexpr qint64 SmallFileBytes = 2 * 1024 * 1024;
 
 // The largest file read whole for hostPath() or a copy between drives.
 constexpr qint64 MaxFileBytes = qint64(256) << 20;

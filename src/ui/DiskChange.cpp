@@ -18,9 +18,11 @@ DiskChange::DiskChange(FileService &files, Desktop &desktop, const QStringList &
                        const QString &failureTitle, const Prefix *prefix)
     : m_operation(files)
 {
+    QString asked; // each drive is asked once, whatever the number of its paths
     for (const QString &path : paths) {
-        if (path.isEmpty())
+        if (path.isEmpty() || asked.contains(path.at(0).toUpper()))
             continue;
+        asked += path.at(0).toUpper();
         m_touchesImage = m_touchesImage || (prefix && prefix->isOnImageDrive(path));
         const int problem = files.driveProblem(path, true);
         if (problem == rt::Ok)
